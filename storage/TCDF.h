@@ -1,0 +1,100 @@
+#pragma once
+
+#include "storage/TCode.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace storage {
+
+// 12-byte record header, little-endian on disk.
+struct CdfHeader {
+    uint32_t Id = 0;
+    uint32_t Size = 0;
+    uint8_t NameSeed = 0;
+    uint8_t CodeType = 0;
+    uint16_t Reserved = 0;
+};
+
+// One record as found on disk by a scan.
+struct CdfRecord {
+    uint64_t Offset = 0;
+    CdfHeader Header;
+};
+
+// Compound data file: an append-only file of records (12-byte header + coded
+// data), members found by a 32-bit id derived from a name. Members are named
+// by text or by number (the number as eight upper-case hex digits). Not
+// thread-safe; each user creates its own object. Files are opened per
+// operation and closed before it returns.
+class TCDF {
+public:
+    explicit TCDF(std::string fileName = {});
+
+    // An absolute path is kept; any other is taken relative to the program
+    // folder, with "\" separators translated. Changing file empties the index.
+    void SetFileName(std::string_view fileName);
+    const std::string& FileName() const { return fileName_; }
+
+    void SetNameSeed(uint8_t seed) { header_.NameSeed = seed; }
+    void SetCodeType(uint8_t type) { header_.CodeType = type; }
+    // The current header: set by appends and overwritten by every read.
+    const CdfHeader& Header() const { return header_; }
+
+    uint32_t NameToId(std::string_view name) const;
+    static std::string NumberName(uint32_t number); // 5 -> "00000005"
+
+    // Appending. The stream is coded in place and holds the stored bytes
+    // afterwards. False for an empty name or when the file cannot be written.
+    bool AddStream(std::string_view name, Stream& stream);
+    bool AddStream(uint32_t number, Stream& stream);
+    bool AddInteger(std::string_view name, uint32_t value);
+    bool AddInteger(uint32_t number, uint32_t value);
+    bool AddFile(std::string_view name, const std::string& filePath);
+    bool AddFile(uint32_t number, const std::string& filePath);
+
+    // Reading by id, by name and by number. False leaves the output untouched.
+    // A zero-length member succeeds and leaves the output as it was (an empty
+    // list for ReadStrings, an empty file for ReadToFile).
+    bool ReadStreamById(uint32_t id, Stream& stream);
+    bool ReadStream(std::string_view name, Stream& stream);
+    bool ReadStream(uint32_t number, Stream& stream);
+    bool ReadString(std::string_view name, std::string& text);
+    bool ReadString(uint32_t number, std::string& text);
+    bool ReadStrings(std::string_view name, std::vector<std::string>& lines);
+    bool ReadStrings(uint32_t number, std::vector<std::string>& lines);
+    bool ReadInteger(std::string_view name, uint32_t& value);
+    bool ReadInteger(uint32_t number, uint32_t& value);
+    bool ReadToFile(std::string_view name, const std::string& filePath);
+    bool ReadToFile(uint32_t number, const std::string& filePath);
+
+    // Index: built by one pass over the headers on first lookup, emptied by
+    // every append and change of file.
+    void BuildIndex();
+    bool FindMember(uint32_t id);
+
+    // Every complete record header in file order (for inspection tools).
+    std::vector<CdfRecord> Records() const;
+
+private:
+    std::string fileName_;
+    TCode coder_;
+    CdfHeader header_;
+    std::vector<uint32_t> indexIds_;     // sorted by id, then offset
+    std::vector<uint64_t> indexOffsets_; // parallel to indexIds_
+    bool indexBuilt_ = false;
+    uint64_t foundOffset_ = 0;
+};
+
+// Text lines split at CR, LF or CR LF (the ReadStrings rule); a final line
+// break adds no empty line.
+std::vector<std::string> SplitLines(std::string_view text);
+
+// Search of a sorted list: byte-wise order, equality ignoring ASCII case;
+// bisects while the range is wider than 10 lines, then scans. -1 when absent.
+int FindSorted(std::string_view text, const std::vector<std::string>& list, int low, int high);
+
+} // namespace storage
