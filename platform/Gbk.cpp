@@ -1,0 +1,68 @@
+#include "platform/Gbk.h"
+
+#include <cerrno>
+#include <iconv.h>
+
+namespace platform {
+namespace {
+
+// Converts with iconv; on an unconvertible or invalid sequence calls
+// `onBad(out)` and skips `skip(in)` bytes of input.
+template <typename OnBad, typename Skip>
+std::string Convert(const char* to, const char* from, std::string_view input, OnBad onBad,
+                    Skip skip) {
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return {};
+    std::string out;
+    out.reserve(input.size() * 2);
+    char* in = const_cast<char*>(input.data());
+    size_t inLeft = input.size();
+    char buffer[4096];
+    while (inLeft > 0) {
+        char* outPtr = buffer;
+        size_t outLeft = sizeof buffer;
+        size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+        out.append(buffer, sizeof buffer - outLeft);
+        if (rc != static_cast<size_t>(-1))
+            continue;
+        if (errno == E2BIG)
+            continue;
+        // EILSEQ or EINVAL (truncated at the end): skip the offending input.
+        onBad(out);
+        size_t n = skip(std::string_view(in, inLeft));
+        in += n;
+        inLeft -= n;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    iconv_close(cd);
+    return out;
+}
+
+// Length of the UTF-8 sequence that starts `rest` (1 for an invalid lead byte).
+size_t Utf8SequenceLength(std::string_view rest) {
+    unsigned char c = static_cast<unsigned char>(rest.front());
+    size_t n = c < 0xC0 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    size_t i = 1;
+    while (i < n && i < rest.size() && (static_cast<unsigned char>(rest[i]) & 0xC0) == 0x80)
+        ++i;
+    return i;
+}
+
+} // namespace
+
+std::string GbkToUtf8(std::string_view gbk) {
+    return Convert(
+        "UTF-8", "GBK", gbk, [](std::string& out) { out += "\xEF\xBF\xBD"; },
+        [](std::string_view rest) {
+            unsigned char c = static_cast<unsigned char>(rest.front());
+            return (c >= 0x81 && rest.size() >= 2) ? size_t{2} : size_t{1};
+        });
+}
+
+std::string Utf8ToGbk(std::string_view utf8) {
+    return Convert(
+        "GBK", "UTF-8", utf8, [](std::string&) {}, Utf8SequenceLength);
+}
+
+} // namespace platform
