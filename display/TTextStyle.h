@@ -1,0 +1,48 @@
+#pragma once
+
+#include "display/TColor.h"
+
+#include <string>
+
+namespace display {
+
+// Font style bits of TTextStyle::Style.
+enum TFontStyle : unsigned {
+    fsBold = 1u << 0,
+    fsItalic = 1u << 1,
+    fsUnderline = 1u << 2,
+    fsStrikeOut = 1u << 3,
+};
+
+// Character set of a style's font. Symbol marks a symbol font whose letters do
+// not mean themselves: the phonetic display font ("QuendicPhonetic"), whose
+// letters the view draws as the IPA symbols they stand for.
+enum class TCharSet {
+    Default,
+    Ansi,
+    GB2312,
+    Symbol,
+};
+
+// The font name under which styles ask for the phonetic display font.
+inline constexpr const char* kPhoneticFontName = "QuendicPhonetic";
+
+// One text style of a style table. Its number is its index in TextStyles.
+struct TTextStyle {
+    std::string FontName = "Arial"; // GBK, e.g. "宋体" in GBK bytes
+    int Size = 10;                  // points
+    TColor Color = TColor::System(TColor::Kind::WindowText);
+    unsigned Style = 0; // TFontStyle bits
+    TCharSet CharSet = TCharSet::Default;
+
+    bool IsBold() const { return (Style & fsBold) != 0; }
+    bool IsItalic() const { return (Style & fsItalic) != 0; }
+    bool IsUnderline() const { return (Style & fsUnderline) != 0; }
+    bool IsStrikeOut() const { return (Style & fsStrikeOut) != 0; }
+    // True for the phonetic display font (by char set or by name).
+    bool IsPhonetic() const { return CharSet == TCharSet::Symbol || FontName == kPhoneticFontName; }
+
+    friend bool operator==(const TTextStyle&, const TTextStyle&) = default;
+};
+
+} // namespace display
