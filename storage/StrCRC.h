@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace storage {
@@ -17,5 +18,9 @@ uint32_t Crc32(std::string_view bytes, uint32_t previous = 0);
 // StrCRC of the word with ASCII letters lower-cased; its top byte is the
 // word's bucket. WordHash("Apple") == 0x90F3D8B2.
 uint32_t WordHash(std::string_view word);
+
+// Crc32 of a whole file's bytes (native path). 0 when the file cannot be
+// opened or read, and for an empty file.
+uint32_t FileCrc32(const std::string& path);
 
 } // namespace storage

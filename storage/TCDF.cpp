@@ -1,0 +1,478 @@
+#include "storage/TCDF.h"
+
+#include "platform/Paths.h"
+#include "storage/StrCRC.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace storage {
+namespace {
+
+constexpr uint64_t kHeaderSize = 12;
+// Record offsets are 32-bit in the format; a record may not start beyond.
+constexpr uint64_t kMaxRecordOffset = 0xFFFFFFFFu;
+
+// An open file descriptor holding a flock for its lifetime: shared for
+// readers, exclusive for the appender, so no writer runs while it is open.
+class LockedFile {
+public:
+    LockedFile(const std::string& path, int flags, int lock) {
+        fd_ = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
+        if (fd_ < 0)
+            return;
+        while (::flock(fd_, lock) != 0) {
+            if (errno != EINTR) {
+                ::close(fd_);
+                fd_ = -1;
+                return;
+            }
+        }
+    }
+    ~LockedFile() {
+        if (fd_ >= 0)
+            ::close(fd_); // releases the lock
+    }
+    LockedFile(const LockedFile&) = delete;
+    LockedFile& operator=(const LockedFile&) = delete;
+
+    bool IsOpen() const { return fd_ >= 0; }
+    int Fd() const { return fd_; }
+
+    // Current length in bytes; nullopt when it cannot be queried or the file
+    // is not a regular file.
+    std::optional<uint64_t> Length() const {
+        struct stat st {};
+        if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))
+            return std::nullopt;
+        return static_cast<uint64_t>(st.st_size);
+    }
+
+private:
+    int fd_ = -1;
+};
+
+// Repeats pread or pwrite until `size` bytes have moved; false on an error or
+// at the end of the file.
+template <typename Byte, typename Io>
+bool MoveExactly(Io io, int fd, uint64_t offset, Byte* buffer, size_t size) {
+    while (size > 0) {
+        const ssize_t n = io(fd, buffer, size, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        buffer += n;
+        size -= static_cast<size_t>(n);
+        offset += static_cast<uint64_t>(n);
+    }
+    return true;
+}
+
+bool ReadExactly(int fd, uint64_t offset, char* buffer, size_t size) {
+    return MoveExactly(::pread, fd, offset, buffer, size);
+}
+
+bool WriteExactly(int fd, uint64_t offset, const char* buffer, size_t size) {
+    return MoveExactly(::pwrite, fd, offset, buffer, size);
+}
+
+uint32_t Le32(const char* p) {
+    const auto* u = reinterpret_cast<const unsigned char*>(p);
+    return static_cast<uint32_t>(u[0]) | static_cast<uint32_t>(u[1]) << 8 |
+           static_cast<uint32_t>(u[2]) << 16 | static_cast<uint32_t>(u[3]) << 24;
+}
+
+void PutLe32(char* p, uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<char>(value >> (8 * i));
+}
+
+CdfHeader ParseHeader(const char* p) {
+    CdfHeader h;
+    h.Id = Le32(p);
+    h.Size = Le32(p + 4);
+    h.NameSeed = static_cast<uint8_t>(p[8]);
+    h.CodeType = static_cast<uint8_t>(p[9]);
+    h.Reserved = static_cast<uint16_t>(static_cast<unsigned char>(p[10]) |
+                                       static_cast<unsigned char>(p[11]) << 8);
+    return h;
+}
+
+void FormatHeader(const CdfHeader& h, char* p) {
+    PutLe32(p, h.Id);
+    PutLe32(p + 4, h.Size);
+    p[8] = static_cast<char>(h.NameSeed);
+    p[9] = static_cast<char>(h.CodeType);
+    p[10] = static_cast<char>(h.Reserved & 0xFF);
+    p[11] = static_cast<char>(h.Reserved >> 8);
+}
+
+// Every complete header from offset 0 on, following the Size chain. The last
+// entry may be a torn record: its header is whole but its data runs past the
+// end of the file.
+std::vector<CdfRecord> ScanHeaders(int fd, uint64_t fileLength) {
+    std::vector<CdfRecord> records;
+    uint64_t offset = 0;
+    char raw[kHeaderSize];
+    while (offset + kHeaderSize <= fileLength && ReadExactly(fd, offset, raw, kHeaderSize)) {
+        records.push_back({offset, ParseHeader(raw)});
+        offset += kHeaderSize + records.back().Header.Size;
+    }
+    return records;
+}
+
+// End of the last record whose header and data both lie inside the file.
+uint64_t CompleteEnd(const std::vector<CdfRecord>& records, uint64_t fileLength) {
+    uint64_t end = 0;
+    for (const CdfRecord& r : records) {
+        const uint64_t recordEnd = r.Offset + kHeaderSize + r.Header.Size;
+        if (recordEnd > fileLength)
+            break;
+        end = recordEnd;
+    }
+    return end;
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<char>(y - 'A' + 'a');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+TCDF::TCDF(std::string fileName) {
+    if (!fileName.empty())
+        SetFileName(fileName);
+}
+
+void TCDF::SetFileName(std::string_view fileName) {
+    std::string path = fileName.empty() ? std::string() : platform::InProgramFolder(fileName);
+    // Compared exactly: on this platform names differing in case are
+    // different files.
+    if (path == fileName_)
+        return;
+    fileName_ = std::move(path);
+    indexIds_.clear();
+    indexOffsets_.clear();
+    indexBuilt_ = false;
+}
+
+uint32_t TCDF::NameToId(std::string_view name) const {
+    char text[11];
+    std::snprintf(text, sizeof text, "%08X%02X", static_cast<unsigned>(WordHash(name)),
+                  static_cast<unsigned>(header_.NameSeed));
+    return StrCRC(std::string_view(text, 10));
+}
+
+std::string TCDF::NumberName(uint32_t number) {
+    char text[9];
+    std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(number));
+    return std::string(text, 8);
+}
+
+bool TCDF::AddStream(std::string_view name, Stream& stream) {
+    if (name.empty())
+        return false;
+    header_.Id = NameToId(name);
+    if (header_.CodeType == 128) {
+        coder_.Key = header_.Id;
+        coder_.Encode(20, stream);
+    } else {
+        coder_.Encode(header_.CodeType, stream);
+    }
+    if (stream.size() > 0xFFFFFFFFu || fileName_.empty())
+        return false;
+    header_.Size = static_cast<uint32_t>(stream.size());
+
+    LockedFile file(fileName_, O_RDWR | O_CREAT, LOCK_EX);
+    if (!file.IsOpen())
+        return false;
+    const std::optional<uint64_t> length = file.Length();
+    if (!length)
+        return false;
+    // A record cut short by an interrupted append would swallow whatever is
+    // written after it (the Size chain jumps past it), so the new record goes
+    // where the last complete one ends and the torn tail is dropped.
+    const uint64_t end = CompleteEnd(ScanHeaders(file.Fd(), *length), *length);
+    if (end > kMaxRecordOffset)
+        return false;
+    if (end < *length && ::ftruncate(file.Fd(), static_cast<off_t>(end)) != 0)
+        return false;
+
+    char raw[kHeaderSize];
+    FormatHeader(header_, raw);
+    if (!WriteExactly(file.Fd(), end, raw, kHeaderSize) ||
+        !WriteExactly(file.Fd(), end + kHeaderSize, stream.data(), stream.size())) {
+        // Leave no torn record behind.
+        [[maybe_unused]] int ignored = ::ftruncate(file.Fd(), static_cast<off_t>(end));
+        return false;
+    }
+    indexIds_.clear();
+    indexOffsets_.clear();
+    indexBuilt_ = false;
+    return true;
+}
+
+bool TCDF::AddStream(uint32_t number, Stream& stream) {
+    return AddStream(NumberName(number), stream);
+}
+
+bool TCDF::AddInteger(std::string_view name, uint32_t value) {
+    Stream stream(4, '\0');
+    PutLe32(stream.data(), value);
+    return AddStream(name, stream);
+}
+
+bool TCDF::AddInteger(uint32_t number, uint32_t value) {
+    return AddInteger(NumberName(number), value);
+}
+
+bool TCDF::AddFile(std::string_view name, const std::string& filePath) {
+    if (name.empty())
+        return false;
+    LockedFile file(filePath, O_RDONLY, LOCK_SH);
+    if (!file.IsOpen())
+        return false;
+    const std::optional<uint64_t> length = file.Length();
+    if (!length || *length > 0xFFFFFFFFu)
+        return false;
+    Stream stream(static_cast<size_t>(*length), '\0');
+    if (!ReadExactly(file.Fd(), 0, stream.data(), stream.size()))
+        return false;
+    return AddStream(name, stream);
+}
+
+bool TCDF::AddFile(uint32_t number, const std::string& filePath) {
+    return AddFile(NumberName(number), filePath);
+}
+
+bool TCDF::ReadStreamById(uint32_t id, Stream& stream) {
+    header_.Id = id;
+    if (!FileExists(fileName_))
+        return false;
+    // A second pass covers an index made stale by another writer (the file
+    // replaced since it was built): the header found must carry the id.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (attempt > 0)
+            BuildIndex();
+        if (!FindMember(id))
+            return false;
+        LockedFile file(fileName_, O_RDONLY, LOCK_SH);
+        if (!file.IsOpen())
+            return false;
+        const std::optional<uint64_t> length = file.Length();
+        char raw[kHeaderSize];
+        if (!length || foundOffset_ + kHeaderSize > *length ||
+            !ReadExactly(file.Fd(), foundOffset_, raw, kHeaderSize))
+            return false;
+        const CdfHeader found = ParseHeader(raw);
+        if (found.Id != id)
+            continue;
+        header_ = found;
+        if (found.Size == 0)
+            return true;
+        // Never allocate what the file cannot hold.
+        if (found.Size > *length - foundOffset_ - kHeaderSize)
+            return false;
+        Stream data(found.Size, '\0');
+        if (!ReadExactly(file.Fd(), foundOffset_ + kHeaderSize, data.data(), data.size()))
+            return false;
+        if (found.CodeType == 128) {
+            coder_.Key = found.Id;
+            coder_.Decode(20, data);
+        } else if (found.CodeType == 2) {
+            // Type-2 data that does not inflate (a zero length word included:
+            // no append writes one) is damaged; its stored bytes are not the
+            // member.
+            if (!UnzipStream(data))
+                return false;
+        } else {
+            coder_.Decode(found.CodeType, data);
+        }
+        stream.swap(data);
+        return true;
+    }
+    return false;
+}
+
+bool TCDF::ReadStream(std::string_view name, Stream& stream) {
+    return ReadStreamById(NameToId(name), stream);
+}
+
+bool TCDF::ReadStream(uint32_t number, Stream& stream) {
+    return ReadStream(NumberName(number), stream);
+}
+
+bool TCDF::ReadString(std::string_view name, std::string& text) {
+    Stream stream;
+    if (!ReadStream(name, stream))
+        return false;
+    text = std::move(stream);
+    return true;
+}
+
+bool TCDF::ReadString(uint32_t number, std::string& text) {
+    return ReadString(NumberName(number), text);
+}
+
+bool TCDF::ReadStrings(std::string_view name, std::vector<std::string>& lines) {
+    Stream stream;
+    if (!ReadStream(name, stream))
+        return false;
+    lines = SplitLines(stream);
+    return true;
+}
+
+bool TCDF::ReadStrings(uint32_t number, std::vector<std::string>& lines) {
+    return ReadStrings(NumberName(number), lines);
+}
+
+bool TCDF::ReadInteger(std::string_view name, uint32_t& value) {
+    Stream stream;
+    if (!ReadStream(name, stream))
+        return false;
+    // A short member replaces only the low-order bytes it has.
+    for (size_t i = 0; i < stream.size() && i < 4; ++i) {
+        const uint32_t shift = static_cast<uint32_t>(8 * i);
+        value = (value & ~(0xFFu << shift)) |
+                static_cast<uint32_t>(static_cast<unsigned char>(stream[i])) << shift;
+    }
+    return true;
+}
+
+bool TCDF::ReadInteger(uint32_t number, uint32_t& value) {
+    return ReadInteger(NumberName(number), value);
+}
+
+bool TCDF::ReadToFile(std::string_view name, const std::string& filePath) {
+    Stream stream;
+    if (!ReadStream(name, stream))
+        return false;
+    const int fd = ::open(filePath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    const bool written = WriteExactly(fd, 0, stream.data(), stream.size());
+    return ::close(fd) == 0 && written;
+}
+
+bool TCDF::ReadToFile(uint32_t number, const std::string& filePath) {
+    return ReadToFile(NumberName(number), filePath);
+}
+
+void TCDF::BuildIndex() {
+    indexIds_.clear();
+    indexOffsets_.clear();
+    indexBuilt_ = true;
+    std::vector<std::pair<uint32_t, uint64_t>> entries;
+    for (const CdfRecord& r : Records())
+        entries.emplace_back(r.Header.Id, r.Offset);
+    std::sort(entries.begin(), entries.end());
+    indexIds_.reserve(entries.size());
+    indexOffsets_.reserve(entries.size());
+    for (const auto& [id, offset] : entries) {
+        indexIds_.push_back(id);
+        indexOffsets_.push_back(offset);
+    }
+}
+
+bool TCDF::FindMember(uint32_t id) {
+    if (!indexBuilt_ || indexIds_.empty())
+        BuildIndex();
+    // Of several records with this id the newest (last appended, highest
+    // offset) wins: a re-appended member supersedes the old one.
+    const auto it = std::upper_bound(indexIds_.begin(), indexIds_.end(), id);
+    if (it == indexIds_.begin() || *(it - 1) != id)
+        return false;
+    foundOffset_ = indexOffsets_[static_cast<size_t>(it - indexIds_.begin()) - 1];
+    return true;
+}
+
+std::vector<CdfRecord> TCDF::Records() const {
+    if (!FileExists(fileName_))
+        return {};
+    LockedFile file(fileName_, O_RDONLY, LOCK_SH);
+    if (!file.IsOpen())
+        return {};
+    const std::optional<uint64_t> length = file.Length();
+    if (!length)
+        return {};
+    return ScanHeaders(file.Fd(), *length);
+}
+
+std::vector<std::string> SplitLines(std::string_view text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t stop = text.find_first_of("\r\n", start);
+        if (stop == std::string_view::npos) {
+            lines.emplace_back(text.substr(start));
+            break;
+        }
+        lines.emplace_back(text.substr(start, stop - start));
+        start = stop + 1;
+        if (text[stop] == '\r' && start < text.size() && text[start] == '\n')
+            ++start;
+    }
+    return lines;
+}
+
+int FindSorted(std::string_view text, const std::vector<std::string>& list, int low, int high) {
+    if (list.empty())
+        return -1;
+    low = std::max(low, 0);
+    high = std::min(high, static_cast<int>(list.size()) - 1);
+    for (;;) {
+        if (high < low)
+            return -1;
+        const int d = high - low;
+        if (d <= 9) {
+            for (int i = low; i <= high; ++i)
+                if (EqualIgnoringAsciiCase(text, list[static_cast<size_t>(i)]))
+                    return i;
+            return -1;
+        }
+        const std::string_view lowLine = list[static_cast<size_t>(low)];
+        const std::string_view highLine = list[static_cast<size_t>(high)];
+        if (text < lowLine || text > highLine)
+            return -1;
+        if (EqualIgnoringAsciiCase(text, lowLine))
+            return low;
+        if (EqualIgnoringAsciiCase(text, highLine))
+            return high;
+        const int mid = low + d / 2;
+        const std::string_view midLine = list[static_cast<size_t>(mid)];
+        if (text < midLine) {
+            low = low + 1;
+            high = mid - 1;
+        } else if (text > midLine) {
+            low = mid + 1;
+            high = high - 1;
+        } else {
+            return mid;
+        }
+    }
+}
+
+} // namespace storage

@@ -1,0 +1,278 @@
+#include "storage/TCDF.h"
+
+#include "storage/StrCRC.h"
+
+#include "TestFolder.h"
+
+#include <gtest/gtest.h>
+
+namespace storage {
+namespace {
+
+class TCDFTest : public ::testing::Test {
+protected:
+    test::TestFolder folder;
+};
+
+TEST_F(TCDFTest, RelativeNamesAreInTheProgramFolder) {
+    TCDF cdf("10\\0000ABCD.dat");
+    EXPECT_EQ(cdf.FileName(), folder.Path() + "10/0000ABCD.dat");
+    cdf.SetFileName("/elsewhere/x.dat");
+    EXPECT_EQ(cdf.FileName(), "/elsewhere/x.dat");
+}
+
+TEST_F(TCDFTest, NameToIdLowersTheNameAndMixesInTheSeed) {
+    TCDF cdf;
+    const uint32_t h = StrCRC("apple");
+    char text[11];
+    std::snprintf(text, sizeof text, "%08X%02X", h, 0);
+    EXPECT_EQ(cdf.NameToId("Apple"), StrCRC(text));
+    EXPECT_EQ(cdf.NameToId("APPLE"), cdf.NameToId("apple"));
+    cdf.SetNameSeed(0x1F);
+    std::snprintf(text, sizeof text, "%08X%02X", h, 0x1F);
+    EXPECT_EQ(cdf.NameToId("apple"), StrCRC(text));
+    EXPECT_EQ(TCDF::NumberName(5), "00000005");
+    EXPECT_EQ(TCDF::NumberName(0xFFFFFFFFu), "FFFFFFFF");
+}
+
+TEST_F(TCDFTest, NumbersNameTheSameMemberAsTheirHexText) {
+    TCDF cdf("a.dat");
+    ASSERT_TRUE(cdf.AddInteger(255, 42));
+    uint32_t value = 0;
+    EXPECT_TRUE(cdf.ReadInteger("000000ff", value));
+    EXPECT_EQ(value, 42u);
+    value = 0;
+    EXPECT_TRUE(cdf.ReadInteger("000000FF", value));
+    EXPECT_EQ(value, 42u);
+    EXPECT_FALSE(cdf.ReadInteger(254, value));
+}
+
+TEST_F(TCDFTest, EveryCodingTypeRoundTripsThroughTheFile) {
+    const Stream plain = "member data \x00\x01\x80\xFF with an odd length!";
+    for (int type : {0, 1, 2, 20, 21, 22, 23, 24, 25, 26, 27, 28, 128, 200}) {
+        TCDF writer("types.dat");
+        writer.SetCodeType(static_cast<uint8_t>(type));
+        Stream s = plain;
+        ASSERT_TRUE(writer.AddStream("member" + std::to_string(type), s)) << type;
+        TCDF reader("types.dat");
+        Stream back;
+        ASSERT_TRUE(reader.ReadStream("member" + std::to_string(type), back)) << type;
+        EXPECT_EQ(back, plain) << type;
+        EXPECT_EQ(reader.Header().CodeType, type);
+    }
+}
+
+TEST_F(TCDFTest, AppendCodesTheCallersStreamAndStoresTheHeader) {
+    TCDF cdf("h.dat");
+    cdf.SetCodeType(128);
+    cdf.SetNameSeed(7);
+    Stream s = "abcdef";
+    ASSERT_TRUE(cdf.AddStream("word", s));
+    const uint32_t id = cdf.NameToId("word");
+    EXPECT_EQ(cdf.Header().Id, id);
+    EXPECT_EQ(cdf.Header().Size, 6u);
+    // The caller's stream now holds the stored bytes: XOR with the id.
+    TCode coder;
+    coder.Key = id;
+    Stream expected = "abcdef";
+    coder.Encode(20, expected);
+    EXPECT_EQ(s, expected);
+
+    const std::string file = test::ReadFileBytes(folder / "h.dat");
+    ASSERT_EQ(file.size(), 18u);
+    EXPECT_EQ(static_cast<uint8_t>(file[8]), 7);
+    EXPECT_EQ(static_cast<uint8_t>(file[9]), 128);
+    EXPECT_EQ(file.substr(12), expected);
+}
+
+TEST_F(TCDFTest, Type20AfterType128ReusesTheMemberIdAsKey) {
+    TCDF cdf("k.dat");
+    cdf.SetCodeType(128);
+    Stream first = "first";
+    ASSERT_TRUE(cdf.AddStream("one", first));
+    cdf.SetCodeType(20);
+    Stream second = "second";
+    ASSERT_TRUE(cdf.AddStream("two", second));
+    TCode coder;
+    coder.Key = cdf.NameToId("one");
+    Stream expected = "second";
+    coder.Encode(20, expected);
+    EXPECT_EQ(second, expected);
+}
+
+TEST_F(TCDFTest, ReadLoadsTheStoredHeaderForLaterAppends) {
+    {
+        TCDF writer("r.dat");
+        writer.SetNameSeed(3);
+        writer.SetCodeType(1);
+        ASSERT_TRUE(writer.AddInteger("x", 1));
+    }
+    TCDF cdf("r.dat");
+    cdf.SetNameSeed(3);
+    uint32_t v = 0;
+    ASSERT_TRUE(cdf.ReadInteger("x", v));
+    EXPECT_EQ(cdf.Header().CodeType, 1);
+    ASSERT_TRUE(cdf.AddInteger("y", 2));
+    TCDF check("r.dat");
+    const auto records = check.Records();
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[1].Header.CodeType, 1);
+    EXPECT_EQ(records[1].Header.NameSeed, 3);
+}
+
+TEST_F(TCDFTest, ZeroLengthMemberSucceedsAndLeavesOutputs) {
+    TCDF cdf("z.dat");
+    Stream empty;
+    ASSERT_TRUE(cdf.AddStream("empty", empty));
+    Stream s = "kept";
+    EXPECT_TRUE(cdf.ReadStream("empty", s));
+    EXPECT_EQ(s, "kept");
+    std::string text = "old";
+    EXPECT_TRUE(cdf.ReadString("empty", text));
+    EXPECT_EQ(text, "");
+    std::vector<std::string> lines = {"old"};
+    EXPECT_TRUE(cdf.ReadStrings("empty", lines));
+    EXPECT_TRUE(lines.empty());
+    uint32_t value = 0x12345678u;
+    EXPECT_TRUE(cdf.ReadInteger("empty", value));
+    EXPECT_EQ(value, 0x12345678u);
+    test::WriteFileBytes(folder / "out.bin", "previous");
+    EXPECT_TRUE(cdf.ReadToFile("empty", folder / "out.bin"));
+    EXPECT_EQ(test::ReadFileBytes(folder / "out.bin"), "");
+}
+
+TEST_F(TCDFTest, ShortIntegerFillsOnlyTheBytesPresent) {
+    TCDF cdf("i.dat");
+    Stream two = "\x01\x02";
+    ASSERT_TRUE(cdf.AddStream("two", two));
+    uint32_t value = 0xAABBCCDDu;
+    ASSERT_TRUE(cdf.ReadInteger("two", value));
+    EXPECT_EQ(value, 0xAABB0201u);
+}
+
+TEST_F(TCDFTest, NewestDuplicateWinsAndBothRecordsStay) {
+    TCDF cdf("d.dat");
+    ASSERT_TRUE(cdf.AddInteger("dup", 1));
+    ASSERT_TRUE(cdf.AddInteger("other", 9));
+    uint32_t v = 0;
+    ASSERT_TRUE(cdf.ReadInteger("dup", v));
+    EXPECT_EQ(v, 1u);
+    // An append empties the index; the next read finds the new record.
+    ASSERT_TRUE(cdf.AddInteger("DUP", 2));
+    ASSERT_TRUE(cdf.ReadInteger("dup", v));
+    EXPECT_EQ(v, 2u);
+    EXPECT_EQ(cdf.Records().size(), 3u);
+}
+
+TEST_F(TCDFTest, MissingFilesAndMembersFailWithoutTouchingOutputs) {
+    TCDF cdf("none.dat");
+    Stream s = "kept";
+    EXPECT_FALSE(cdf.ReadStream(0u, s));
+    EXPECT_EQ(s, "kept");
+    EXPECT_FALSE(cdf.ReadToFile(0u, folder / "never.bin"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "never.bin"));
+    EXPECT_FALSE(cdf.AddFile(1u, folder / "missing.bin"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "none.dat"));
+    EXPECT_FALSE(cdf.AddInteger("", 1));
+    // An append into a folder that does not exist fails.
+    TCDF nested("no-folder\\x.dat");
+    EXPECT_FALSE(nested.AddInteger(1u, 1));
+}
+
+TEST_F(TCDFTest, FilesAndLinesRoundTrip) {
+    std::string bytes;
+    for (int i = 0; i < 70000; ++i)
+        bytes.push_back(static_cast<char>(i * 31));
+    test::WriteFileBytes(folder / "in.bin", bytes);
+    TCDF cdf("f.dat");
+    cdf.SetCodeType(2);
+    ASSERT_TRUE(cdf.AddFile(7u, folder / "in.bin"));
+    ASSERT_TRUE(cdf.ReadToFile(7u, folder / "out.bin"));
+    EXPECT_EQ(test::ReadFileBytes(folder / "out.bin"), bytes);
+
+    Stream text = "one\r\ntwo\rthree\n\nfive\n";
+    ASSERT_TRUE(cdf.AddStream(8u, text));
+    std::vector<std::string> lines;
+    ASSERT_TRUE(cdf.ReadStrings(8u, lines));
+    EXPECT_EQ(lines, (std::vector<std::string>{"one", "two", "three", "", "five"}));
+}
+
+TEST_F(TCDFTest, ChangingFileEmptiesTheIndex) {
+    TCDF a("a.dat");
+    ASSERT_TRUE(a.AddInteger(1u, 11));
+    TCDF b("b.dat");
+    ASSERT_TRUE(b.AddInteger(2u, 22));
+    TCDF cdf("a.dat");
+    uint32_t v = 0;
+    ASSERT_TRUE(cdf.ReadInteger(1u, v));
+    cdf.SetFileName("b.dat");
+    EXPECT_FALSE(cdf.ReadInteger(1u, v));
+    ASSERT_TRUE(cdf.ReadInteger(2u, v));
+    EXPECT_EQ(v, 22u);
+}
+
+TEST_F(TCDFTest, IndexMadeStaleByAnotherWriterIsRebuilt) {
+    TCDF first("s.dat");
+    ASSERT_TRUE(first.AddInteger(1u, 11));
+    ASSERT_TRUE(first.AddInteger(2u, 22));
+    uint32_t v = 0;
+    ASSERT_TRUE(first.ReadInteger(2u, v));
+    // The file is replaced behind the object's back with another layout.
+    std::filesystem::remove(folder / "s.dat");
+    TCDF second("s.dat");
+    ASSERT_TRUE(second.AddInteger(3u, 33));
+    ASSERT_TRUE(second.AddInteger(2u, 44));
+    ASSERT_TRUE(first.ReadInteger(2u, v));
+    EXPECT_EQ(v, 44u);
+}
+
+TEST(SplitLinesTest, BreaksAtCrLfAndCrLf) {
+    EXPECT_TRUE(SplitLines("").empty());
+    EXPECT_EQ(SplitLines("a"), (std::vector<std::string>{"a"}));
+    EXPECT_EQ(SplitLines("a\r\n"), (std::vector<std::string>{"a"}));
+    EXPECT_EQ(SplitLines("\n"), (std::vector<std::string>{""}));
+    EXPECT_EQ(SplitLines("a\n\r\nb"), (std::vector<std::string>{"a", "", "b"}));
+    EXPECT_EQ(SplitLines("a\r\rb"), (std::vector<std::string>{"a", "", "b"}));
+}
+
+TEST(FindSortedTest, ScansShortListsIgnoringCase) {
+    // Unsorted on purpose: a short range is scanned, not bisected.
+    const std::vector<std::string> list = {"pear", "apple", "Kiwi", "fig", "date"};
+    EXPECT_EQ(FindSorted("kiwi", list, 0, 4), 2);
+    EXPECT_EQ(FindSorted("DATE", list, 0, 4), 4);
+    EXPECT_EQ(FindSorted("plum", list, 0, 4), -1);
+    EXPECT_EQ(FindSorted("pear", list, 1, 4), -1);
+    EXPECT_EQ(FindSorted("pear", {}, 0, -1), -1);
+    EXPECT_EQ(FindSorted("pear", list, 3, 2), -1);
+}
+
+TEST(FindSortedTest, BisectsLongSortedLists) {
+    std::vector<std::string> list;
+    for (int i = 0; i < 100; ++i) {
+        char text[9];
+        std::snprintf(text, sizeof text, "%08X", i * 3);
+        list.emplace_back(text);
+    }
+    for (int i = 0; i < 100; ++i)
+        EXPECT_EQ(FindSorted(list[static_cast<size_t>(i)], list, 0, 99), i);
+    EXPECT_EQ(FindSorted("00000001", list, 0, 99), -1);
+    EXPECT_EQ(FindSorted("00000000", list, 0, 99), 0);
+    EXPECT_EQ(FindSorted("FFFFFFFF", list, 0, 99), -1);
+    // Equality ignores case on the bisected path too.
+    EXPECT_EQ(FindSorted("0000000c", list, 0, 99), 4);
+    // A range past the end is clamped, never read beyond the list.
+    EXPECT_EQ(FindSorted(list[99], list, 0, 500), 99);
+}
+
+TEST(FindSortedTest, BisectionRelyOnOrderNotOnContent) {
+    // A wide range that is not sorted shows the halving: an element that a
+    // scan would find is missed.
+    std::vector<std::string> list(20, "m");
+    list[5] = "z";
+    EXPECT_EQ(FindSorted("z", list, 0, 19), -1);
+    std::vector<std::string> shortList(list.begin(), list.begin() + 10);
+    EXPECT_EQ(FindSorted("z", shortList, 0, 9), 5);
+}
+
+} // namespace
+} // namespace storage
