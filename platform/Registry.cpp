@@ -1,0 +1,556 @@
+#include "platform/Registry.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <pwd.h>
+#include <sys/file.h>
+#include <unistd.h>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+constexpr std::string_view kHeader = "QUENDIC-REGISTRY 1";
+constexpr std::string_view kParamKey = "SoftWare\\Marvane\\Param";
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]);
+        unsigned char y = static_cast<unsigned char>(b[i]);
+        if (x >= 'a' && x <= 'z')
+            x = static_cast<unsigned char>(x - 32);
+        if (y >= 'a' && y <= 'z')
+            y = static_cast<unsigned char>(y - 32);
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+// One value; `data` holds the bytes of types 1, 2 and 4 and the 4
+// little-endian bytes of a type-3 number.
+struct Value {
+    std::string name;
+    int type = RegString;
+    std::string data;
+};
+
+struct Key {
+    RegRoot root = RegRoot::CurrentUser;
+    std::string path;
+    std::vector<Value> values;
+};
+
+struct Store {
+    std::vector<Key> keys;
+
+    Key* Find(RegRoot root, std::string_view path) {
+        for (Key& key : keys)
+            if (key.root == root && EqualNoCase(key.path, path))
+                return &key;
+        return nullptr;
+    }
+
+    // A key exists when it was created, or when one below it was.
+    bool Exists(RegRoot root, std::string_view path) {
+        if (path.empty() || Find(root, path))
+            return true;
+        for (const Key& key : keys)
+            if (key.root == root && key.path.size() > path.size() &&
+                key.path[path.size()] == '\\' &&
+                EqualNoCase(std::string_view(key.path).substr(0, path.size()), path))
+                return true;
+        return false;
+    }
+
+    Key& Create(RegRoot root, std::string_view path) {
+        if (Key* key = Find(root, path))
+            return *key;
+        keys.push_back(Key{root, std::string(path), {}});
+        return keys.back();
+    }
+};
+
+Value* FindValue(Key& key, std::string_view name) {
+    for (Value& value : key.values)
+        if (EqualNoCase(value.name, name))
+            return &value;
+    return nullptr;
+}
+
+const char* RootName(RegRoot root) {
+    return root == RegRoot::ClassesRoot ? "HKCR" : "HKCU";
+}
+
+bool ParseRoot(std::string_view text, RegRoot& root) {
+    if (text == "HKCU")
+        root = RegRoot::CurrentUser;
+    else if (text == "HKCR")
+        root = RegRoot::ClassesRoot;
+    else
+        return false;
+    return true;
+}
+
+const char kHex[] = "0123456789ABCDEF";
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+void Escape(std::string_view text, std::string& out) {
+    for (char c : text) {
+        unsigned char u = static_cast<unsigned char>(c);
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\t')
+            out += "\\t";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else if (u < 0x20 || u == 0x7F) {
+            out += "\\x";
+            out += kHex[u >> 4];
+            out += kHex[u & 15];
+        } else
+            out += c;
+    }
+}
+
+bool Unescape(std::string_view text, std::string& out) {
+    out.clear();
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c != '\\') {
+            out += c;
+            continue;
+        }
+        if (++i >= text.size())
+            return false;
+        switch (text[i]) {
+        case '\\':
+            out += '\\';
+            break;
+        case 't':
+            out += '\t';
+            break;
+        case 'n':
+            out += '\n';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        case 'x': {
+            if (i + 2 >= text.size())
+                return false;
+            int high = HexDigit(text[i + 1]);
+            int low = HexDigit(text[i + 2]);
+            if (high < 0 || low < 0)
+                return false;
+            out += static_cast<char>(high * 16 + low);
+            i += 2;
+            break;
+        }
+        default:
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string NumberBytes(uint32_t number) {
+    std::string bytes(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        bytes[static_cast<size_t>(i)] = static_cast<char>((number >> (8 * i)) & 0xFF);
+    return bytes;
+}
+
+uint32_t BytesNumber(std::string_view bytes) {
+    uint32_t number = 0;
+    for (size_t i = 0; i < 4 && i < bytes.size(); ++i)
+        number |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[i])) << (8 * i);
+    return number;
+}
+
+bool ParseData(int type, std::string_view text, std::string& data) {
+    switch (type) {
+    case RegString:
+    case RegExpandString:
+        return Unescape(text, data);
+    case RegNumber: {
+        uint32_t number = 0;
+        auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+        if (error != std::errc() || end != text.data() + text.size())
+            return false;
+        data = NumberBytes(number);
+        return true;
+    }
+    case RegBinary: {
+        if (text.size() % 2 != 0)
+            return false;
+        data.clear();
+        for (size_t i = 0; i < text.size(); i += 2) {
+            int high = HexDigit(text[i]);
+            int low = HexDigit(text[i + 1]);
+            if (high < 0 || low < 0)
+                return false;
+            data += static_cast<char>(high * 16 + low);
+        }
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+std::vector<std::string_view> SplitTabs(std::string_view line) {
+    std::vector<std::string_view> fields;
+    size_t from = 0;
+    while (true) {
+        size_t tab = line.find('\t', from);
+        if (tab == std::string_view::npos) {
+            fields.push_back(line.substr(from));
+            return fields;
+        }
+        fields.push_back(line.substr(from, tab - from));
+        from = tab + 1;
+    }
+}
+
+// Reads one line into the store; false (and nothing added) when it is not a
+// well-formed key or value line.
+bool ParseLine(std::string_view line, Store& store) {
+    auto fields = SplitTabs(line);
+    RegRoot root;
+    std::string path;
+    if (fields.size() < 3 || !ParseRoot(fields[1], root) || !Unescape(fields[2], path))
+        return false;
+    if (fields[0] == "K" && fields.size() == 3) {
+        store.Create(root, path);
+        return true;
+    }
+    if (fields[0] != "V" || fields.size() != 6 || fields[4].size() != 1)
+        return false;
+    std::string name, data;
+    int type = fields[4][0] - '0';
+    if (!Unescape(fields[3], name) || !ParseData(type, fields[5], data))
+        return false;
+    Key& key = store.Create(root, path);
+    if (Value* existing = FindValue(key, name)) {
+        existing->type = type;
+        existing->data = std::move(data);
+    } else {
+        key.values.push_back(Value{std::move(name), type, std::move(data)});
+    }
+    return true;
+}
+
+Store Parse(std::string_view text) {
+    Store store;
+    size_t from = 0;
+    while (from < text.size()) {
+        size_t end = text.find('\n', from);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view line = text.substr(from, end - from);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (line != kHeader)
+            ParseLine(line, store);
+        from = end + 1;
+    }
+    return store;
+}
+
+std::string Serialize(const Store& store) {
+    std::string out(kHeader);
+    out += '\n';
+    for (const Key& key : store.keys) {
+        std::string prefix = RootName(key.root);
+        prefix += '\t';
+        Escape(key.path, prefix);
+        if (key.values.empty()) {
+            out += "K\t" + prefix + '\n';
+            continue;
+        }
+        for (const Value& value : key.values) {
+            out += "V\t" + prefix + '\t';
+            Escape(value.name, out);
+            out += '\t';
+            out += static_cast<char>('0' + value.type);
+            out += '\t';
+            if (value.type == RegNumber) {
+                out += std::to_string(BytesNumber(value.data));
+            } else if (value.type == RegBinary) {
+                for (char c : value.data) {
+                    unsigned char u = static_cast<unsigned char>(c);
+                    out += kHex[u >> 4];
+                    out += kHex[u & 15];
+                }
+            } else {
+                Escape(value.data, out);
+            }
+            out += '\n';
+        }
+    }
+    return out;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& text) {
+    text.clear();
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT;
+    char buffer[16384];
+    while (true) {
+        ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            close(fd);
+            return false;
+        }
+        if (n == 0)
+            break;
+        text.append(buffer, static_cast<size_t>(n));
+    }
+    close(fd);
+    return true;
+}
+
+Store Load() {
+    std::string text;
+    ReadWholeFile(RegistryFile(), text);
+    return Parse(text);
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        ssize_t n = write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        bytes.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+}
+
+// Replaces `path` by `bytes` atomically: temporary file in the same folder,
+// fsync, rename, fsync of the folder.
+bool ReplaceFile(const std::string& path, std::string_view bytes) {
+    std::string temp = path + ".XXXXXX";
+    int fd = mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool ok = WriteAll(fd, bytes) && fsync(fd) == 0;
+    ok = close(fd) == 0 && ok;
+    if (ok)
+        ok = rename(temp.c_str(), path.c_str()) == 0;
+    if (!ok) {
+        unlink(temp.c_str());
+        return false;
+    }
+    std::string folder = std::filesystem::path(path).parent_path().string();
+    int dir = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        fsync(dir);
+        close(dir);
+    }
+    return true;
+}
+
+// Holds the writers' lock for its lifetime.
+class WriteLock {
+public:
+    explicit WriteLock(const std::string& registry) {
+        std::error_code error;
+        auto folder = std::filesystem::path(registry).parent_path();
+        if (!folder.empty())
+            std::filesystem::create_directories(folder, error);
+        fd_ = open((registry + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd_ < 0)
+            return;
+        int result;
+        do
+            result = flock(fd_, LOCK_EX);
+        while (result != 0 && errno == EINTR);
+        if (result != 0) {
+            close(fd_);
+            fd_ = -1;
+        }
+    }
+    ~WriteLock() {
+        if (fd_ >= 0)
+            close(fd_); // releases the lock
+    }
+    WriteLock(const WriteLock&) = delete;
+    WriteLock& operator=(const WriteLock&) = delete;
+
+    bool held() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
+
+// Runs `change` on the current store under the writers' lock and writes the
+// store back when `change` reports a modification. `change` returns false for
+// failure, true for success; it sets `modified` when the store must be saved.
+template <class Change> bool Modify(Change change) {
+    std::string path = RegistryFile();
+    WriteLock lock(path);
+    if (!lock.held())
+        return false;
+    std::string text;
+    if (!ReadWholeFile(path, text))
+        return false;
+    Store store = Parse(text);
+    bool modified = false;
+    if (!change(store, modified))
+        return false;
+    return !modified || ReplaceFile(path, Serialize(store));
+}
+
+bool ParseNumberText(std::string_view text, uint32_t& number) {
+    int64_t wide = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), wide);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+        wide < INT32_MIN || wide > static_cast<int64_t>(UINT32_MAX))
+        return false;
+    number = static_cast<uint32_t>(wide);
+    return true;
+}
+
+} // namespace
+
+std::string RegistryFile() {
+    if (const char* file = std::getenv("QUENDIC_REGISTRY"); file && *file)
+        return file;
+    std::string config;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/') {
+        config = xdg;
+    } else {
+        const char* home = std::getenv("HOME");
+        if (!home || !*home) {
+            const passwd* user = getpwuid(getuid());
+            home = user ? user->pw_dir : "/tmp";
+        }
+        config = std::string(home) + "/.config";
+    }
+    return config + "/quendic/registry";
+}
+
+bool RegReadValue(RegRoot root, std::string_view key, std::string_view name, RegValue& value) {
+    Store store = Load();
+    Key* found = store.Find(root, key);
+    if (!found)
+        return false;
+    Value* stored = FindValue(*found, name);
+    if (!stored)
+        return false;
+    if (stored->type == RegNumber || (stored->type == RegBinary && stored->data.size() == 4))
+        value = BytesNumber(stored->data);
+    else
+        value = stored->data;
+    return true;
+}
+
+bool RegWriteValue(RegRoot root, std::string_view key, std::string_view name, bool /*setOnly*/,
+                   bool create, const RegValue& value, int type) {
+    return Modify([&](Store& store, bool& modified) {
+        if (!create && !store.Exists(root, key))
+            return false;
+        std::string data;
+        switch (type) {
+        case RegString:
+        case RegExpandString:
+            if (const auto* number = std::get_if<uint32_t>(&value))
+                data = std::to_string(*number);
+            else
+                data = std::get<std::string>(value);
+            break;
+        case RegNumber: {
+            uint32_t number = 0;
+            if (const auto* given = std::get_if<uint32_t>(&value))
+                number = *given;
+            else if (!ParseNumberText(std::get<std::string>(value), number))
+                return false;
+            data = NumberBytes(number);
+            break;
+        }
+        case RegBinary:
+            if (const auto* number = std::get_if<uint32_t>(&value))
+                data = NumberBytes(*number);
+            else
+                data = std::get<std::string>(value);
+            break;
+        default:
+            // The key is still opened (and created) as the caller asked.
+            if (create && !store.Find(root, key)) {
+                store.Create(root, key);
+                modified = true;
+            }
+            return true;
+        }
+        Key& target = store.Create(root, key);
+        if (Value* existing = FindValue(target, name)) {
+            existing->type = type;
+            existing->data = std::move(data);
+        } else {
+            target.values.push_back(Value{std::string(name), type, std::move(data)});
+        }
+        modified = true;
+        return true;
+    });
+}
+
+bool RegValueExists(RegRoot root, std::string_view key, std::string_view name) {
+    Store store = Load();
+    Key* found = store.Find(root, key);
+    return found && FindValue(*found, name);
+}
+
+bool RegDeleteValue(RegRoot root, std::string_view key, std::string_view name) {
+    return Modify([&](Store& store, bool& modified) {
+        Key* found = store.Find(root, key);
+        if (!found)
+            return false;
+        for (auto it = found->values.begin(); it != found->values.end(); ++it) {
+            if (EqualNoCase(it->name, name)) {
+                found->values.erase(it);
+                modified = true;
+                return true;
+            }
+        }
+        return false;
+    });
+}
+
+std::string ReadParam(std::string_view name) {
+    RegValue value;
+    if (!RegReadValue(RegRoot::CurrentUser, kParamKey, name, value))
+        return {};
+    if (const auto* number = std::get_if<uint32_t>(&value))
+        return std::to_string(*number);
+    return std::get<std::string>(value);
+}
+
+bool WriteParam(std::string_view name, std::string_view text) {
+    return RegWriteValue(RegRoot::CurrentUser, kParamKey, name, false, true,
+                         RegValue(std::string(text)), RegString);
+}
+
+} // namespace platform
