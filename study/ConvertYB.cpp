@@ -1,0 +1,123 @@
+#include "study/ConvertYB.h"
+
+#include "display/PhoneticFont.h"
+#include "study/TextEdit.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <utility>
+
+namespace study {
+namespace {
+
+constexpr std::array<std::pair<std::string_view, std::string_view>, 16> kPairs{{
+    {"&#230;", "A"},
+    {"&#240;", "T"},
+    {"&#331;", "N"},
+    {"&#593;", "B"},
+    {"&#596;", "C"},
+    {"&#601;", "E"},
+    {"&#602;", "L"},
+    {"&#603;", "Z"},
+    {"&#604;", "["},
+    {"&#643;", "F"},
+    {"&#650;", "J"},
+    {"&#652;", "Q"},
+    {"&#658;", "V"},
+    {"&#716;", "7"},
+    {"&#952;", "W"},
+    {"'", "5"},
+}};
+
+std::string Utf8Of(uint32_t codePoint) {
+    std::string out;
+    if (codePoint < 0x80) {
+        out += static_cast<char>(codePoint);
+    } else if (codePoint < 0x800) {
+        out += static_cast<char>(0xC0 | (codePoint >> 6));
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else if (codePoint < 0x10000) {
+        out += static_cast<char>(0xE0 | (codePoint >> 12));
+        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (codePoint >> 18));
+        out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    }
+    return out;
+}
+
+// The code point of a numeric reference body ("601" or "x259"), or nothing
+// for a body that is empty, not a number or not a Unicode scalar value.
+std::optional<uint32_t> ReferencedCodePoint(std::string_view body) {
+    unsigned base = 10;
+    if (!body.empty() && (body[0] == 'x' || body[0] == 'X')) {
+        base = 16;
+        body.remove_prefix(1);
+    }
+    if (body.empty() || body.size() > 8)
+        return std::nullopt;
+    uint32_t value = 0;
+    for (char c : body) {
+        unsigned digit;
+        if (c >= '0' && c <= '9')
+            digit = static_cast<unsigned>(c - '0');
+        else if (base == 16 && c >= 'a' && c <= 'f')
+            digit = static_cast<unsigned>(c - 'a' + 10);
+        else if (base == 16 && c >= 'A' && c <= 'F')
+            digit = static_cast<unsigned>(c - 'A' + 10);
+        else
+            return std::nullopt;
+        value = value * base + digit;
+        if (value > 0x10FFFF)
+            return std::nullopt;
+    }
+    if (value == 0 || (value >= 0xD800 && value <= 0xDFFF))
+        return std::nullopt;
+    return value;
+}
+
+std::string ConvertLeftoverReferences(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    size_t pos = 0;
+    while (pos < text.size()) {
+        const size_t start = text.find("&#", pos);
+        if (start == std::string::npos)
+            break;
+        out.append(text, pos, start - pos);
+        const size_t end = text.find(';', start + 2);
+        std::optional<uint32_t> codePoint;
+        if (end != std::string::npos)
+            codePoint =
+                ReferencedCodePoint(std::string_view(text).substr(start + 2, end - start - 2));
+        std::string letters;
+        if (codePoint)
+            letters = display::IpaToPhoneticLetters(Utf8Of(*codePoint));
+        if (letters.empty()) {
+            out.append("&#");
+            pos = start + 2;
+        } else {
+            out += letters;
+            pos = end + 1;
+        }
+    }
+    out.append(text, pos, std::string::npos);
+    return out;
+}
+
+} // namespace
+
+std::string ConvertYB(std::string_view text) {
+    std::string result(text);
+    for (const auto& [from, to] : kPairs)
+        ReplaceAll(result, from, to);
+    if (result.find("&#") == std::string::npos)
+        return result;
+    return ConvertLeftoverReferences(result);
+}
+
+} // namespace study

@@ -1,0 +1,23 @@
+#include "study/TextEdit.h"
+
+namespace study {
+
+void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
+    if (from.empty())
+        return;
+    size_t pos = 0;
+    while ((pos = text.find(from, pos)) != std::string::npos) {
+        text.replace(pos, from.size(), to);
+        pos += to.size();
+    }
+}
+
+std::string_view Trimmed(std::string_view text) {
+    while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ')
+        text.remove_suffix(1);
+    return text;
+}
+
+} // namespace study
