@@ -161,11 +161,8 @@ public:
     std::optional<std::pair<std::size_t, std::size_t>> SelectedRange(int pieceNo) const;
 
 private:
-    struct LayoutState;
-
     void AddItem(Item item);
     const TTextStyle& StyleOf(int styleNo) const;
-    int ItemExtentOf(const Item& item, int& ascent) const;
     std::size_t CharIndexAt(const Piece& piece, int x, bool nearest) const;
 
     std::shared_ptr<const TTextStyleTable> style_;
