@@ -30,21 +30,15 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 16> kPairs{{
     {"'", "5"},
 }};
 
-std::string Utf8Of(uint32_t codePoint) {
+// UTF-8 of a character that may have a phonetic font letter. The font's
+// symbols (IPA, spacing modifiers, Greek) all lie below U+0800; any other
+// character has no letter and gives the empty text.
+std::string Utf8OfFontSymbol(uint32_t codePoint) {
     std::string out;
     if (codePoint < 0x80) {
         out += static_cast<char>(codePoint);
     } else if (codePoint < 0x800) {
         out += static_cast<char>(0xC0 | (codePoint >> 6));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else if (codePoint < 0x10000) {
-        out += static_cast<char>(0xE0 | (codePoint >> 12));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (codePoint >> 18));
-        out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (codePoint & 0x3F));
     }
     return out;
@@ -96,7 +90,7 @@ std::string ConvertLeftoverReferences(const std::string& text) {
                 ReferencedCodePoint(std::string_view(text).substr(start + 2, end - start - 2));
         std::string letters;
         if (codePoint)
-            letters = display::IpaToPhoneticLetters(Utf8Of(*codePoint));
+            letters = display::IpaToPhoneticLetters(Utf8OfFontSymbol(*codePoint));
         if (letters.empty()) {
             out.append("&#");
             pos = start + 2;
