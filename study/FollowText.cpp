@@ -4,6 +4,7 @@
 #include "platform/Paths.h"
 #include "storage/TCDF.h"
 
+#include <charconv>
 #include <cmath>
 
 namespace study {
@@ -11,21 +12,10 @@ namespace {
 
 // Exactly eight hexadecimal digits, else nothing.
 std::optional<int64_t> ParseHex8(std::string_view text) {
-    if (text.size() != 8)
+    uint32_t value = 0;
+    const char* end = text.data() + text.size();
+    if (text.size() != 8 || std::from_chars(text.data(), end, value, 16).ptr != end)
         return std::nullopt;
-    int64_t value = 0;
-    for (char c : text) {
-        int digit;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else
-            return std::nullopt;
-        value = value * 16 + digit;
-    }
     return value;
 }
 
