@@ -1,5 +1,7 @@
 #include "platform/Registry.h"
 
+#include "platform/FileIO.h"
+
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
@@ -309,69 +311,7 @@ std::string Serialize(const Store& store) {
     return out;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& text) {
-    text.clear();
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ENOENT;
-    char buffer[16384];
-    while (true) {
-        ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            close(fd);
-            return false;
-        }
-        if (n == 0)
-            break;
-        text.append(buffer, static_cast<size_t>(n));
-    }
-    close(fd);
-    return true;
-}
-
-Store Load() {
-    std::string text;
-    ReadWholeFile(RegistryFile(), text);
-    return Parse(text);
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        ssize_t n = write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        bytes.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
-}
-
-// Replaces `path` by `bytes` atomically: temporary file in the same folder,
-// fsync, rename, fsync of the folder.
-bool ReplaceFile(const std::string& path, std::string_view bytes) {
-    std::string temp = path + ".XXXXXX";
-    int fd = mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    bool ok = WriteAll(fd, bytes) && fsync(fd) == 0;
-    ok = close(fd) == 0 && ok;
-    if (ok)
-        ok = rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) {
-        unlink(temp.c_str());
-        return false;
-    }
-    std::string folder = std::filesystem::path(path).parent_path().string();
-    int dir = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        fsync(dir);
-        close(dir);
-    }
-    return true;
-}
+Store Load() { return Parse(ReadWholeFile(RegistryFile()).value_or(std::string())); }
 
 // Holds the writers' lock for its lifetime.
 class WriteLock {
@@ -414,14 +354,14 @@ template <class Change> bool Modify(Change change) {
     WriteLock lock(path);
     if (!lock.held())
         return false;
-    std::string text;
-    if (!ReadWholeFile(path, text))
+    std::optional<std::string> text = ReadWholeFile(path);
+    if (!text && errno != ENOENT)
         return false;
-    Store store = Parse(text);
+    Store store = Parse(text.value_or(std::string()));
     bool modified = false;
     if (!change(store, modified))
         return false;
-    return !modified || ReplaceFile(path, Serialize(store));
+    return !modified || WriteFileAtomically(path, Serialize(store));
 }
 
 bool ParseNumberText(std::string_view text, uint32_t& number) {

@@ -14,4 +14,8 @@ std::string GetSystemDir();
 // or when the file system cannot be queried.
 uint32_t DriveCapacityKiB(const std::string& path);
 
+// The computer's network name (gethostname), cut to at most 15 characters;
+// empty on failure.
+std::string ComputerName();
+
 } // namespace platform

@@ -1,0 +1,363 @@
+#include "core/Utilities.h"
+
+#include "core/TaggedText.h"
+#include "platform/FileIO.h"
+#include "platform/Http.h"
+#include "platform/Paths.h"
+#include "storage/StrCRC.h"
+#include "storage/TCode.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace core {
+
+namespace {
+
+constexpr size_t kChunk = 16384;
+
+// A file descriptor closed on every path.
+class File {
+public:
+    explicit File(int fd) : fd_(fd) {}
+    ~File() {
+        if (fd_ >= 0)
+            close(fd_);
+    }
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    bool IsOpen() const { return fd_ >= 0; }
+    int fd() const { return fd_; }
+
+    // Bytes read (0 at the end), or -1 on error.
+    ssize_t Read(char* buffer, size_t size) {
+        ssize_t n;
+        do
+            n = read(fd_, buffer, size);
+        while (n < 0 && errno == EINTR);
+        return n;
+    }
+
+    // Bytes written before an error; `size` when all of them were.
+    size_t Write(const char* data, size_t size) {
+        size_t done = 0;
+        while (done < size) {
+            ssize_t n = write(fd_, data + done, size - done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            done += static_cast<size_t>(n);
+        }
+        return done;
+    }
+
+private:
+    int fd_;
+};
+
+char UpperAscii(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+}
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (UpperAscii(a[i]) != UpperAscii(b[i]))
+            return false;
+    return true;
+}
+
+std::string ReplaceAll(std::string text, std::string_view from, std::string_view to) {
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+// Line breaks cannot stand inside a one-setting-per-line record.
+std::string EscapeBreaks(std::string_view text) {
+    std::string escaped = ReplaceAll(std::string(text), "\r\n", "<0D0A>");
+    escaped = ReplaceAll(std::move(escaped), "\n", "<0D0A>");
+    return ReplaceAll(std::move(escaped), "\r", "<0D0A>");
+}
+
+std::string UnescapeBreaks(std::string_view text) {
+    std::string plain;
+    for (size_t i = 0; i < text.size();) {
+        if (i + 6 <= text.size() && EqualNoCase(text.substr(i, 6), "<0D0A>")) {
+            plain += "\r\n";
+            i += 6;
+        } else {
+            plain += text[i++];
+        }
+    }
+    return plain;
+}
+
+std::string NameValuePath(std::string_view filePath) {
+    return platform::InProgramFolder(filePath.empty() ? std::string_view("nv.dat") : filePath);
+}
+
+// The lines of a file, unzipped when asked; empty when missing or not in
+// the zipped form.
+std::vector<std::string> LoadLines(const std::string& path, bool unzip) {
+    std::optional<std::string> bytes = platform::ReadWholeFile(path);
+    if (!bytes)
+        return {};
+    if (unzip && !storage::UnzipStream(*bytes))
+        return {};
+    return SplitLines(*bytes);
+}
+
+bool SaveLines(const std::string& path, const std::vector<std::string>& lines, bool zip) {
+    std::string bytes = JoinLines(lines);
+    if (zip && !storage::ZipStream(bytes))
+        return false;
+    return platform::WriteFileAtomically(path, bytes);
+}
+
+std::string UrlEscape(std::string_view text) {
+    static const char hex[] = "0123456789ABCDEF";
+    std::string escaped;
+    for (char c : text) {
+        unsigned char u = static_cast<unsigned char>(c);
+        if ((u >= '0' && u <= '9') || (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') ||
+            c == '.' || c == '-' || c == '_' || c == ':') {
+            escaped += c;
+        } else {
+            escaped += '%';
+            escaped += hex[u >> 4];
+            escaped += hex[u & 15];
+        }
+    }
+    return escaped;
+}
+
+} // namespace
+
+uint32_t FileCrc(const std::string& path) {
+    File file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.IsOpen())
+        return 0;
+    uint32_t crc = 0;
+    char buffer[kChunk];
+    ssize_t n;
+    while ((n = file.Read(buffer, sizeof buffer)) > 0)
+        crc = storage::Crc32(std::string_view(buffer, static_cast<size_t>(n)), crc);
+    return crc;
+}
+
+bool ListContains(std::string_view text, const std::vector<std::string>& list) {
+    for (const std::string& line : list)
+        if (EqualNoCase(line, text))
+            return true;
+    return false;
+}
+
+int64_t FileSizeOf(const std::string& path) {
+    struct stat info {};
+    if (path.empty() || stat(path.c_str(), &info) != 0)
+        return -1;
+    if (S_ISDIR(info.st_mode))
+        return 0;
+    return static_cast<int64_t>(static_cast<uint64_t>(info.st_size) & 0xFFFFFFFFu);
+}
+
+bool ForceFileDir(const std::string& filePath) {
+    auto slash = filePath.rfind('/');
+    if (slash == std::string::npos || slash == 0)
+        return true;
+    std::filesystem::path folder = filePath.substr(0, slash);
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    return std::filesystem::is_directory(folder, error);
+}
+
+std::string AddBackslash(std::string_view path) {
+    std::string result(path);
+    if (!result.empty() && result.back() != '\\')
+        result += '\\';
+    return result;
+}
+
+bool AppendFile(const std::string& target, const std::string& source, uint64_t count) {
+    File in(open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!in.IsOpen())
+        return false;
+    File out(open(target.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644));
+    if (!out.IsOpen())
+        return false;
+    // "The whole source" is its size now, so appending a file to itself ends.
+    struct stat info {};
+    if (count == 0 && fstat(in.fd(), &info) == 0 && S_ISREG(info.st_mode))
+        count = static_cast<uint64_t>(info.st_size);
+    if (count == 0)
+        return true;
+    char buffer[kChunk];
+    uint64_t left = count;
+    while (left > 0) {
+        size_t want = left > sizeof buffer ? sizeof buffer : static_cast<size_t>(left);
+        ssize_t n = in.Read(buffer, want);
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break;
+        if (out.Write(buffer, static_cast<size_t>(n)) != static_cast<size_t>(n))
+            return false;
+        left -= static_cast<uint64_t>(n);
+    }
+    return true;
+}
+
+bool CopyFileRange(const std::string& source, const std::string& target, uint64_t offset,
+                   uint64_t length) {
+    File in(open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!in.IsOpen())
+        return false;
+    File out(open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (!out.IsOpen())
+        return false;
+    if (lseek(in.fd(), static_cast<off_t>(offset), SEEK_SET) < 0)
+        return false;
+    char buffer[kChunk];
+    uint64_t left = length;
+    ssize_t lastRead = 0;
+    size_t lastWritten = 0;
+    while (length == 0 || left > 0) {
+        size_t want =
+            length == 0 || left > sizeof buffer ? sizeof buffer : static_cast<size_t>(left);
+        lastRead = in.Read(buffer, want);
+        if (lastRead <= 0)
+            break;
+        lastWritten = out.Write(buffer, static_cast<size_t>(lastRead));
+        if (lastWritten != static_cast<size_t>(lastRead))
+            break;
+        left -= static_cast<uint64_t>(lastRead);
+    }
+    struct stat info {};
+    if (fstat(in.fd(), &info) == 0) {
+        timespec times[2] = {info.st_atim, info.st_mtim};
+        futimens(out.fd(), times);
+    }
+    if (lastRead < 0)
+        return false;
+    // A read that ended the copy (0 bytes) was matched by no write.
+    return lastRead == 0 || lastWritten == static_cast<size_t>(lastRead);
+}
+
+std::string HexXor(std::string_view text, uint8_t key) {
+    static const char hex[] = "0123456789ABCDEF";
+    std::string result;
+    result.reserve(text.size() * 2);
+    for (char c : text) {
+        unsigned char x = static_cast<unsigned char>(static_cast<unsigned char>(c) ^ key);
+        result += hex[x >> 4];
+        result += hex[x & 15];
+    }
+    return result;
+}
+
+bool ReadNameValue(std::string_view name, std::string& value, std::string_view filePath) {
+    for (const std::string& line : LoadLines(NameValuePath(filePath), true)) {
+        if (EqualNoCase(UnescapeBreaks(GetTagValue(line, "Name")), name)) {
+            value = UnescapeBreaks(GetTagValue(line, "Value"));
+            return true;
+        }
+    }
+    return false;
+}
+
+bool WriteNameValue(std::string_view name, std::string_view value, std::string_view filePath) {
+    std::string path = NameValuePath(filePath);
+    std::vector<std::string> lines = LoadLines(path, true);
+    std::string record =
+        MakeTagField(EscapeBreaks(name), "Name") + MakeTagField(EscapeBreaks(value), "Value");
+    bool replaced = false;
+    for (std::string& line : lines) {
+        if (EqualNoCase(UnescapeBreaks(GetTagValue(line, "Name")), name)) {
+            line = record;
+            replaced = true;
+            break;
+        }
+    }
+    if (!replaced)
+        lines.push_back(record);
+    return SaveLines(path, lines, true);
+}
+
+std::vector<std::string> LoadListFile(const std::string& path, bool unzip) {
+    return LoadLines(path, unzip);
+}
+
+bool AppendListFile(std::string_view line, const std::string& path, bool zip) {
+    std::vector<std::string> lines = LoadLines(path, zip);
+    lines.emplace_back(line);
+    return SaveLines(path, lines, zip);
+}
+
+std::string IpLookupAddress() {
+    const char* address = std::getenv("QUENDIC_IPS_URL");
+    std::string base = address ? address : "";
+    while (!base.empty() && base.back() == '/')
+        base.pop_back();
+    return base;
+}
+
+std::string LookupIpNetwork(std::string_view ip) {
+    std::string base = IpLookupAddress();
+    if (base.empty())
+        return {};
+    std::string page;
+    if (!platform::HttpGetText(base + "/ips.asp?ip=" + UrlEscape(ip), page))
+        return {};
+    return IpNetworkFromPage(page);
+}
+
+std::string IpNetworkFromPage(std::string_view page) {
+    // The markers are GBK, as the page is: "您查询的IP:", "如果您发现查询结果",
+    // "本站主数据：", "查询结果2：", "查询结果3：".
+    const std::string queried = "\xC4\xFA\xB2\xE9\xD1\xAF\xB5\xC4"
+                                "IP:";
+    const std::string ifYouFind =
+        "\xC8\xE7\xB9\xFB\xC4\xFA\xB7\xA2\xCF\xD6\xB2\xE9\xD1\xAF\xBD\xE1\xB9\xFB";
+    const std::string mainData = "\xB1\xBE\xD5\xBE\xD6\xF7\xCA\xFD\xBE\xDD\xA3\xBA";
+    const std::string result2 = "\xB2\xE9\xD1\xAF\xBD\xE1\xB9\xFB"
+                                "2\xA3\xBA";
+    const std::string result3 = "\xB2\xE9\xD1\xAF\xBD\xE1\xB9\xFB"
+                                "3\xA3\xBA";
+    std::string text = TextBetween(page, queried, ifYouFind);
+    return TextBetween(text, mainData, "</li><li>") + TextBetween(text, result2, "</li><li>") +
+           TextBetween(text, result3, "</li></ul>");
+}
+
+std::vector<std::string> SplitLines(std::string_view text) {
+    std::vector<std::string> lines;
+    size_t from = 0;
+    while (from < text.size()) {
+        size_t end = text.find_first_of("\r\n", from);
+        if (end == std::string_view::npos) {
+            lines.emplace_back(text.substr(from));
+            break;
+        }
+        lines.emplace_back(text.substr(from, end - from));
+        from = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
+    }
+    return lines;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line;
+        text += "\r\n";
+    }
+    return text;
+}
+
+} // namespace core

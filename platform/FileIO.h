@@ -1,0 +1,20 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// The whole content of the file at `path` (a native path). std::nullopt when
+// it cannot be opened or read; errno then tells why (ENOENT: it is missing).
+std::optional<std::string> ReadWholeFile(const std::string& path);
+
+// Replaces the file at `path` by `bytes` so that readers and a crash see
+// either the old or the new content, never a mixture: the bytes go to a
+// temporary file in the same folder, which is fsynced and renamed over
+// `path`. The new file has mode 0600 when `path` did not exist, else the old
+// file's mode. False (and `path` untouched, no temporary left) on failure.
+bool WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+} // namespace platform
