@@ -1,0 +1,131 @@
+#include "display/DocumentMarkup.h"
+
+#include "core/TaggedText.h"
+#include "display/RenderEntry.h"
+
+#include <charconv>
+
+namespace display {
+
+namespace {
+
+// GBK bytes of the markup's fixed texts.
+constexpr char kKeyOpen[] = "\xA1\xBE";  // 【
+constexpr char kKeyClose[] = "\xA1\xBF"; // 】
+constexpr char kAddKey[] = "\xA1\xBE"
+                           "Add="; // 【Add=
+constexpr char kTextKey[] = "\xA1\xBE"
+                            "TXT="; // 【TXT=
+constexpr char kStyleKey[] = "\xA1\xBE"
+                             "Style=";         // 【Style=
+constexpr char kSongTi[] = "\xCB\xCE\xCC\xE5"; // 宋体
+constexpr std::uint32_t kSpacerRgb = 0xFFFFFF;
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+    while (!text.empty() && blank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && blank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+TTextStyle MakeStyle(const char* font, int size, TColor colour, unsigned style, TCharSet charSet) {
+    TTextStyle result;
+    result.FontName = font;
+    result.Size = size;
+    result.Color = colour;
+    result.Style = style;
+    result.CharSet = charSet;
+    return result;
+}
+
+} // namespace
+
+std::string MarkupValue(std::string_view line, std::string_view key) {
+    return core::TextBetween(line, key, kKeyClose, false);
+}
+
+bool IsMarkupComment(std::string_view line) {
+    const std::size_t open = core::FindWholeChar(line, kKeyOpen, true);
+    return TrimBlanks(line.substr(0, open)) == "//";
+}
+
+int MarkupStyleNo(std::string_view line) {
+    const std::string value = MarkupValue(line, kStyleKey);
+    int number = 0;
+    const char* end = value.data() + value.size();
+    const auto [stop, error] = std::from_chars(value.data(), end, number);
+    // A value that is not a whole decimal number renders in the text style
+    // instead of stopping the document half-built; negative numbers would
+    // name non-text items.
+    if (value.empty() || error != std::errc() || stop != end || number < 0) {
+        return 0;
+    }
+    return number;
+}
+
+void ShowDocument(const std::vector<std::string>& lines, RichTextDocument& document,
+                  const PicturePtr& background) {
+    document.Clear();
+    const auto space = [&](int height) { AddSpacer(document, height, kSpacerRgb, background); };
+    for (const std::string& line : lines) {
+        const std::string command = MarkupValue(line, kAddKey);
+        if (command.empty() || IsMarkupComment(line)) {
+            continue;
+        }
+        const std::string text = MarkupValue(line, kTextKey);
+        const int styleNo = MarkupStyleNo(line);
+        if (EqualsIgnoringCase(command, "AddFromNewLine")) {
+            space(3);
+            document.AddFromNewLine(text, styleNo);
+        } else if (EqualsIgnoringCase(command, "AddCenterLine")) {
+            space(3);
+            document.AddCenterLine(text, styleNo);
+        } else if (EqualsIgnoringCase(command, "Add")) {
+            document.Add(text, styleNo);
+        } else if (EqualsIgnoringCase(command, "AddBreak")) {
+            space(3);
+            document.AddBreak();
+        } else if (EqualsIgnoringCase(command, "AddSpaceLine")) {
+            space(6);
+        }
+    }
+}
+
+TTextStyleTable DocViewStyleTable() {
+    const TColor windowText = TColor::System(TColor::Kind::WindowText);
+    const TColor black = TColor::FromRgb(0x000000);
+    const TColor navy = TColor::FromRgb(0x000080);
+    const TColor maroon = TColor::FromRgb(0x800000);
+    const TColor green = TColor::FromRgb(0x008000);
+    TTextStyleTable table;
+    table.TextStyles = {
+        MakeStyle(kSongTi, 10, windowText, 0, TCharSet::GB2312),       // 0
+        MakeStyle(kSongTi, 11, black, fsBold, TCharSet::GB2312),       // 1
+        MakeStyle(kSongTi, 10, navy, fsBold, TCharSet::Ansi),          // 2
+        MakeStyle("Arial", 10, maroon, fsItalic, TCharSet::Default),   // 3
+        MakeStyle(kSongTi, 10, green, fsBold, TCharSet::GB2312),       // 4
+        MakeStyle("Arial", 10, green, fsUnderline, TCharSet::Default), // 5
+        MakeStyle("Arial", 4, windowText, 0, TCharSet::Default),       // 6
+        MakeStyle(kSongTi, 9, navy, 0, TCharSet::GB2312),              // 7
+    };
+    return table;
+}
+
+} // namespace display
