@@ -1,0 +1,343 @@
+#include "core/WordIndex.h"
+
+#include "core/TaggedText.h"
+#include "platform/Paths.h"
+#include "storage/TCDF.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+namespace core {
+namespace {
+
+// Results of one- and two-letter English and one-character Chinese queries
+// stop once the list holds more than this many lines (so at most 1001).
+constexpr size_t ResultCap = 1000;
+constexpr size_t ListItemWidth = 30;
+constexpr size_t CnTableEntrySize = 8;
+constexpr std::string_view LineBreakEscape = "<0D0A>";
+
+constexpr unsigned char UpperAscii(unsigned char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c;
+}
+constexpr unsigned char LowerAscii(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
+}
+
+std::string UpperAscii(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        c = static_cast<char>(UpperAscii(static_cast<unsigned char>(c)));
+    return out;
+}
+
+bool StartsWithIgnoringCase(std::string_view text, std::string_view upperPrefix) {
+    if (text.size() < upperPrefix.size())
+        return false;
+    for (size_t k = 0; k < upperPrefix.size(); ++k) {
+        if (UpperAscii(static_cast<unsigned char>(text[k])) !=
+            static_cast<unsigned char>(upperPrefix[k]))
+            return false;
+    }
+    return true;
+}
+
+// A decimal number as stored in the bucket fields, blanks around it allowed.
+// Empty (a missing field), signs, other characters and values beyond 32 bits
+// are not numbers.
+std::optional<uint32_t> ParseCount(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    if (text.empty() || text.size() > 10)
+        return std::nullopt;
+    uint64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + static_cast<uint64_t>(c - '0');
+    }
+    if (value > UINT32_MAX)
+        return std::nullopt;
+    return static_cast<uint32_t>(value);
+}
+
+uint32_t ReadLe32(std::string_view bytes, size_t pos) {
+    return static_cast<uint32_t>(static_cast<unsigned char>(bytes[pos])) |
+           static_cast<uint32_t>(static_cast<unsigned char>(bytes[pos + 1])) << 8 |
+           static_cast<uint32_t>(static_cast<unsigned char>(bytes[pos + 2])) << 16 |
+           static_cast<uint32_t>(static_cast<unsigned char>(bytes[pos + 3])) << 24;
+}
+
+// `out` = `gloss` with every "<0D0A>" (any letter case) written as two spaces:
+// the gloss as the result list shows it.
+void ShownGloss(std::string& out, std::string_view gloss) {
+    out.clear();
+    size_t from = 0;
+    for (;;) {
+        size_t at = FindWholeChar(gloss, LineBreakEscape, false, from);
+        if (at == std::string_view::npos)
+            break;
+        out.append(gloss.substr(from, at - from)).append("  ");
+        from = at + LineBreakEscape.size();
+    }
+    out.append(gloss.substr(from));
+}
+
+// `prefix` + MakeTagField(headword, "En") + MakeTagField(shownGloss, "Cn"),
+// built in one allocation.
+std::string MakeResultLine(std::string_view prefix, std::string_view headword,
+                           std::string_view shownGloss) {
+    std::string line;
+    line.reserve(prefix.size() + headword.size() + shownGloss.size() + 18);
+    line.append(prefix).append("<En>").append(headword).append("</En><Cn>");
+    line.append(shownGloss).append("</Cn>");
+    return line;
+}
+
+SearchOutcome Failure(std::string error) {
+    return {SearchStatus::Failed, std::move(error)};
+}
+
+std::string MissingMember(uint32_t member) {
+    return "the word index has no member " + std::to_string(member);
+}
+
+} // namespace
+
+bool ResultLineLess(std::string_view a, std::string_view b) {
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t k = 0; k < n; ++k) {
+        unsigned char x = LowerAscii(static_cast<unsigned char>(a[k]));
+        unsigned char y = LowerAscii(static_cast<unsigned char>(b[k]));
+        if (x != y)
+            return x < y;
+    }
+    if (a.size() != b.size())
+        return a.size() < b.size();
+    return a < b;
+}
+
+std::string ListItem(std::string_view resultLine) {
+    std::string headword = GetTagValue(resultLine, "En");
+    std::string gloss = GetTagValue(resultLine, "Cn");
+    std::string item;
+    item.reserve(std::max(headword.size(), ListItemWidth) + 1 + gloss.size());
+    item.append(headword);
+    if (item.size() < ListItemWidth)
+        item.append(ListItemWidth - item.size(), ' ');
+    item.append(" ").append(gloss);
+    return item;
+}
+
+bool WordIndex::LoadWordIndex(const std::string& path) {
+    headwordList_.clear();
+    glossList_.clear();
+    letterBuckets_.clear();
+    pairBuckets_.clear();
+    cnCharTable_.clear();
+    cnPostings_.clear();
+    pairIndex_.clear();
+    std::fill(std::begin(loaded_), std::end(loaded_), false);
+
+    const std::string file = platform::InProgramFolder(path.empty() ? "voc.dat" : path);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec))
+        return false;
+
+    storage::TCDF cdf(file);
+    cdf.SetNameSeed(0);
+    loaded_[HeadwordMember] = cdf.ReadStrings(HeadwordMember, headwordList_);
+    if (loaded_[HeadwordMember])
+        loaded_[GlossMember] = cdf.ReadStrings(GlossMember, glossList_);
+    loaded_[LetterBucketMember] = cdf.ReadString(LetterBucketMember, letterBuckets_);
+    loaded_[PairBucketMember] = cdf.ReadStrings(PairBucketMember, pairBuckets_);
+    loaded_[CnCharTableMember] = cdf.ReadStream(CnCharTableMember, cnCharTable_);
+    loaded_[CnPostingMember] = cdf.ReadStream(CnPostingMember, cnPostings_);
+
+    // First record per prefix, so lookups keep the first-match-wins rule of a
+    // scan from the top.
+    pairIndex_.reserve(pairBuckets_.size());
+    for (size_t i = 0; i < pairBuckets_.size(); ++i)
+        pairIndex_.try_emplace(UpperAscii(GetTagValue(pairBuckets_[i], "EN")), i);
+
+    return loaded_[HeadwordMember] && loaded_[GlossMember];
+}
+
+void WordIndex::SetFilter(bool words, bool phrases) {
+    showWords_ = words;
+    showPhrases_ = phrases;
+}
+
+void WordIndex::SetQueryText(std::string_view queryBoxText) {
+    size_t skip = 0;
+    while (skip < queryBoxText.size() && static_cast<unsigned char>(queryBoxText[skip]) <= 32)
+        ++skip;
+    queryText_.assign(queryBoxText.substr(skip));
+}
+
+SearchOutcome WordIndex::Dispatch(std::string_view queryBoxText) {
+    SetQueryText(queryBoxText);
+    if (queryText_.empty())
+        return {SearchStatus::Blank, {}};
+    if (static_cast<unsigned char>(queryText_.front()) >= 0x80)
+        return SearchChinese();
+    return SearchEnglish();
+}
+
+bool WordIndex::PassesFilter(std::string_view headword) const {
+    if (showWords_ == showPhrases_)
+        return true;
+    const bool phrase = headword.find(' ') != std::string_view::npos;
+    return phrase ? showPhrases_ : showWords_;
+}
+
+std::string WordIndex::CheckLine(uint64_t line) const {
+    if (line < headwordList_.size() && line < glossList_.size())
+        return {};
+    return "line " + std::to_string(line) + " is outside the word list (" +
+           std::to_string(headwordList_.size()) + " headwords, " +
+           std::to_string(glossList_.size()) + " glosses)";
+}
+
+PairBucketLookup WordIndex::FindPairBucket(std::string_view prefix) const {
+    PairBucketLookup lookup;
+    auto it = pairIndex_.find(UpperAscii(prefix));
+    if (it == pairIndex_.end())
+        return lookup;
+    const std::string& record = pairBuckets_[it->second];
+    std::optional<uint32_t> start = ParseCount(GetTagValue(record, "Index"));
+    std::optional<uint32_t> count = ParseCount(GetTagValue(record, "Count"));
+    if (!start || !count) {
+        lookup.Error =
+            "pair bucket record " + std::to_string(it->second) + " has no usable Index and Count";
+        return lookup;
+    }
+    lookup.Found = true;
+    lookup.Range = {*start, *count};
+    return lookup;
+}
+
+SearchOutcome WordIndex::SearchEnglish() {
+    std::string_view trimmed = queryText_;
+    while (!trimmed.empty() && trimmed.front() == ' ')
+        trimmed.remove_prefix(1);
+    const std::string q = UpperAscii(trimmed);
+    const size_t n = q.size();
+    if (n == 0 || q[0] < 'A' || q[0] > 'Z') {
+        resultList_.clear();
+        return {SearchStatus::NotQualified, {}};
+    }
+    if (!loaded_[HeadwordMember])
+        return Failure(MissingMember(HeadwordMember));
+    if (!loaded_[GlossMember])
+        return Failure(MissingMember(GlossMember));
+
+    Bucket bucket;
+    if (n == 1) {
+        if (!loaded_[LetterBucketMember])
+            return Failure(MissingMember(LetterBucketMember));
+        const std::string letter = std::to_string(q[0] - 'A');
+        std::optional<uint32_t> start = ParseCount(GetTagValue(letterBuckets_, "Index" + letter));
+        std::optional<uint32_t> count = ParseCount(GetTagValue(letterBuckets_, "Count" + letter));
+        if (!start || !count)
+            return Failure("the letter bucket fields Index" + letter + " and Count" + letter +
+                           " are missing or not numbers");
+        bucket = {*start, *count};
+    } else {
+        if (!loaded_[PairBucketMember])
+            return Failure(MissingMember(PairBucketMember));
+        PairBucketLookup lookup = FindPairBucket(std::string_view(q).substr(0, 2));
+        if (!lookup.Error.empty())
+            return Failure(std::move(lookup.Error));
+        bucket = lookup.Range;
+    }
+    const uint64_t end = uint64_t{bucket.Start} + bucket.Count;
+    if (bucket.Count > 0) {
+        if (std::string error = CheckLine(end - 1); !error.empty())
+            return Failure("bucket " + std::to_string(bucket.Start) + "+" +
+                           std::to_string(bucket.Count) + ": " + error);
+    }
+
+    std::vector<std::string> results;
+    results.reserve(n <= 2 ? std::min<size_t>(bucket.Count, ResultCap + 1) : 64);
+    char prefix[24];
+    std::string gloss;
+    for (size_t i = bucket.Start; i < end; ++i) {
+        const std::string& headword = headwordList_[i];
+        if (n >= 3 && !StartsWithIgnoringCase(headword, q))
+            continue;
+        if (!PassesFilter(headword))
+            continue;
+        std::snprintf(prefix, sizeof prefix, "%02zX", headword.size());
+        ShownGloss(gloss, glossList_[i]);
+        results.push_back(MakeResultLine(prefix, headword, gloss));
+        if (n <= 2 && results.size() > ResultCap)
+            break;
+    }
+    std::sort(results.begin(), results.end(),
+              [](const std::string& a, const std::string& b) { return ResultLineLess(a, b); });
+    resultList_.swap(results);
+    return {SearchStatus::Ran, {}};
+}
+
+SearchOutcome WordIndex::SearchChinese() {
+    const std::string& q = queryText_;
+    const size_t n = q.size();
+    if (n < 2 || static_cast<unsigned char>(q[0]) < 0x80) {
+        resultList_.clear();
+        return {SearchStatus::NotQualified, {}};
+    }
+    for (uint32_t member : {HeadwordMember, GlossMember, CnCharTableMember, CnPostingMember}) {
+        if (!loaded_[member])
+            return Failure(MissingMember(member));
+    }
+
+    const uint32_t code =
+        static_cast<unsigned char>(q[0]) * 256u + static_cast<unsigned char>(q[1]);
+    const size_t entry = (code - 0x8000u) * CnTableEntrySize;
+    if (entry + CnTableEntrySize > cnCharTable_.size())
+        return Failure("the Chinese character table is too short for code " + std::to_string(code));
+    const uint32_t offset = ReadLe32(cnCharTable_, entry);
+    const uint32_t count = ReadLe32(cnCharTable_, entry + 4);
+    if (uint64_t{offset} + uint64_t{count} * 4 > cnPostings_.size())
+        return Failure("the posting run " + std::to_string(offset) + "+" + std::to_string(count) +
+                       " lies outside the posting table");
+
+    std::vector<std::string> results;
+    results.reserve(n < 3 ? std::min<size_t>(count, ResultCap + 1) : 64);
+    std::string gloss;
+    for (uint32_t k = 0; k < count; ++k) {
+        const uint32_t line = ReadLe32(cnPostings_, offset + size_t{k} * 4);
+        if (std::string error = CheckLine(line); !error.empty())
+            return Failure("posting " + std::to_string(k) + " of code " + std::to_string(code) +
+                           ": " + error);
+        const std::string& headword = headwordList_[line];
+        if (!PassesFilter(headword))
+            continue;
+        if (n < 3 && results.size() > ResultCap)
+            break;
+        ShownGloss(gloss, glossList_[line]);
+        // The query must occur in the shown gloss as whole characters: a byte
+        // match that starts on a trail byte is a different text.
+        if (n >= 3 && FindWholeChar(gloss, q, true) == std::string_view::npos)
+            continue;
+        results.push_back(MakeResultLine({}, headword, gloss));
+    }
+    resultList_.swap(results);
+    return {SearchStatus::Ran, {}};
+}
+
+std::vector<std::string> WordIndex::ListItems() const {
+    std::vector<std::string> items;
+    items.reserve(resultList_.size());
+    for (const std::string& line : resultList_)
+        items.push_back(ListItem(line));
+    return items;
+}
+
+} // namespace core
