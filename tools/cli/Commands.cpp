@@ -6,6 +6,7 @@ namespace tools {
 
 std::span<const Command> AllCommands() {
     static const std::array commands = {
+        Command{"search", "list the headwords matching a query, as the list box does", RunSearch},
         Command{"cdf", "inspect a compound data file (list, get)", RunCdf},
     };
     return commands;

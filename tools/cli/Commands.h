@@ -27,5 +27,6 @@ struct Command {
 std::span<const Command> AllCommands();
 
 int RunCdf(const CommandArgs& args);
+int RunSearch(const CommandArgs& args);
 
 } // namespace tools
