@@ -1,0 +1,3 @@
+#include "widgets/GuiTestMain.h"
+
+int main(int argc, char** argv) { return widgets::test::RunGuiTests(argc, argv); }
