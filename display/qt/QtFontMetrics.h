@@ -26,6 +26,9 @@ public:
                          int maxWidth) const override;
     double DeviceScale() const override;
 
+    // The font a style is drawn in (cached; valid until Reset).
+    const QFont& Font(const TTextStyle& style) const;
+
     // Forget cached fonts (after the screen or the style sizes changed).
     void Reset();
 

@@ -132,11 +132,12 @@ private:
     bool singleClick_ = false;
     bool vScrollVisible_ = true;
     bool formatting_ = false;
+    int laidOutWidth_ = -1; // client width of the last layout
 
     int pressedJump_ = -1;
     bool selecting_ = false;
     bool dragged_ = false;
-    QPoint pressPoint_; // document pixels
+    RichTextDocument::Position anchor_; // where a drag selection started
 
     // Converted text per piece and decoded pictures; cleared by Format/Clear.
     mutable QHash<int, QString> pieceText_;
