@@ -116,13 +116,23 @@ void FormatHeader(const CdfHeader& h, char* p) {
 
 // Every complete header from offset 0 on, following the Size chain. The last
 // entry may be a torn record: its header is whole but its data runs past the
-// end of the file.
+// end of the file. Headers are read through a page-sized window, so small
+// members cost no extra system call while large ones are seeked over.
 std::vector<CdfRecord> ScanHeaders(int fd, uint64_t fileLength) {
+    constexpr size_t kWindow = 4096;
     std::vector<CdfRecord> records;
+    char window[kWindow];
+    uint64_t windowStart = 0;
+    size_t windowLength = 0;
     uint64_t offset = 0;
-    char raw[kHeaderSize];
-    while (offset + kHeaderSize <= fileLength && ReadExactly(fd, offset, raw, kHeaderSize)) {
-        records.push_back({offset, ParseHeader(raw)});
+    while (offset + kHeaderSize <= fileLength) {
+        if (offset < windowStart || offset + kHeaderSize > windowStart + windowLength) {
+            windowStart = offset;
+            windowLength = static_cast<size_t>(std::min<uint64_t>(kWindow, fileLength - offset));
+            if (!ReadExactly(fd, windowStart, window, windowLength))
+                break;
+        }
+        records.push_back({offset, ParseHeader(window + (offset - windowStart))});
         offset += kHeaderSize + records.back().Header.Size;
     }
     return records;
