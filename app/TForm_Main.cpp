@@ -1,0 +1,244 @@
+#include "app/TForm_Main.h"
+
+#include "app/ResultListModel.h"
+#include "app/TFrame_Dic.h"
+#include "core/TaggedText.h"
+#include "platform/Gbk.h"
+#include "platform/Paths.h"
+#include "platform/Process.h"
+#include "storage/TCDF.h"
+#include "widgets/Application.h"
+#include "widgets/ChromeArt.h"
+#include "widgets/LbSpeedButton.h"
+#include "widgets/WindowChrome.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QVBoxLayout>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+namespace app {
+
+namespace {
+
+constexpr char kServiceData[] = "sd.102";
+constexpr uint32_t kAdPictureMember = 102000001;
+constexpr uint32_t kAdRecordMember = 102000002;
+constexpr int kAdHeight = 60;
+
+QString Utf8(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+std::string QueryBoxGbk(const QLineEdit* edit) {
+    return platform::Utf8ToGbk(edit->text().toStdString());
+}
+
+std::string Trimmed(const std::string& text) {
+    size_t first = 0, last = text.size();
+    while (first < last && static_cast<unsigned char>(text[first]) <= 32)
+        ++first;
+    while (last > first && static_cast<unsigned char>(text[last - 1]) <= 32)
+        --last;
+    return text.substr(first, last - first);
+}
+
+// The designed advertisement picture, shown while sd.102 has none.
+QPixmap DesignedAdPicture() {
+    QPixmap pixmap(468, kAdHeight);
+    QPainter p(&pixmap);
+    QLinearGradient gradient(0, 0, 0, kAdHeight);
+    gradient.setColorAt(0, widgets::chrome_art::kFrameFill);
+    gradient.setColorAt(1, Qt::white);
+    p.fillRect(pixmap.rect(), gradient);
+    p.setPen(widgets::chrome_art::kNavy);
+    QFont font = p.font();
+    font.setPixelSize(22);
+    font.setBold(true);
+    p.setFont(font);
+    p.drawText(pixmap.rect(), Qt::AlignCenter, widgets::ApplicationTitle());
+    return pixmap;
+}
+
+} // namespace
+
+TForm_Main::TForm_Main(QWidget* parent) : QWidget(parent) {
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    setObjectName(QStringLiteral("Form_Main"));
+    QGuiApplication::setApplicationDisplayName(widgets::ApplicationTitle());
+    chrome_ = new widgets::WindowChrome(this);
+    chrome_->SetTitle(widgets::ApplicationTitle());
+    chrome_->IconLabel()->setPixmap(widgets::chrome_art::AppIcon(16, devicePixelRatioF()));
+
+    QFont windowFont = font();
+    windowFont.setFamilies(
+        {QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC")});
+    windowFont.setPixelSize(14);
+    setFont(windowFont);
+
+    auto* body = chrome_->Body();
+    auto* layout = new QVBoxLayout(body);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    BuildHead(body);
+    Frame_Dic1 = new TFrame_Dic(body);
+    layout->addWidget(Frame_Dic1, 1);
+    widgets::PlaceOnScreen(this);
+
+    opener_ = [this](const std::string& path) {
+        display::ShowVocWindow(path, VocServices(), this);
+    };
+
+    connect(Frame_Dic1, &TFrame_Dic::QueryChanged, this, &TForm_Main::RunQuery);
+    connect(Frame_Dic1, &TFrame_Dic::FilterClicked, this, &TForm_Main::RunQuery);
+    connect(Frame_Dic1, &TFrame_Dic::OpenFromList, this, &TForm_Main::OpenSelectedEntry);
+    connect(Frame_Dic1, &TFrame_Dic::OpenFromQuery, this, &TForm_Main::OpenQueryEntry);
+}
+
+TForm_Main::~TForm_Main() {
+    std::remove(platform::InProgramFolder("out.mp3").c_str());
+    std::remove(fetch_.EntryTempFile().c_str());
+}
+
+void TForm_Main::BuildHead(QWidget* body) {
+    // TFrame_AppHead: the advertisement picture (TFrame_AppAD) and the
+    // command buttons.
+    auto* head = new QWidget(body);
+    head->setObjectName(QStringLiteral("Frame_AppHead1"));
+    head->setAutoFillBackground(true);
+    QPalette palette = head->palette();
+    palette.setColor(QPalette::Window, widgets::chrome_art::kFrameFill);
+    head->setPalette(palette);
+    auto* row = new QHBoxLayout(head);
+    row->setContentsMargins(8, 4, 8, 4);
+
+    Image_AD = new QLabel(head);
+    Image_AD->setObjectName(QStringLiteral("Image_AD"));
+    Image_AD->setAlignment(Qt::AlignCenter);
+    Image_AD->setFixedHeight(kAdHeight);
+    Image_AD->setMinimumWidth(120);
+    Image_AD->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    Image_AD->setCursor(Qt::PointingHandCursor);
+    Image_AD->setPixmap(DesignedAdPicture());
+    Image_AD->installEventFilter(this);
+    row->addWidget(Image_AD, 1);
+
+    auto makeButton = [head, row](const char* caption, const char* hint) {
+        auto* button = new widgets::LbSpeedButton(head);
+        button->setText(Utf8(caption));
+        if (hint)
+            button->SetHint(Utf8(hint));
+        row->addWidget(button);
+        return button;
+    };
+    LbSpeedButton_Help = makeButton("帮助", nullptr);
+    LbSpeedButton_OnLine = makeButton("客服", "在线客服");
+    LbSpeedButton_DL = makeButton("下载", "词典下载");
+    LbSpeedButton_SoftUpdate = makeButton("更新", nullptr);
+    LbSpeedButton_SoftUpdate->hide();
+    // The windows behind these buttons talk to the service; until they are
+    // part of the program the buttons do nothing.
+    LbSpeedButton_OnLine->setEnabled(false);
+    LbSpeedButton_DL->setEnabled(false);
+    static_cast<QVBoxLayout*>(body->layout())->addWidget(head);
+    chrome_->AddDragArea(head);
+}
+
+void TForm_Main::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (shown_)
+        return;
+    shown_ = true;
+    chrome_->PlaceTitleButtons();
+    chrome_->SetRoundRegion(11, 11);
+    Frame_Dic1->LabeledEdit_Input->clear();
+    indexLoaded_ = index_.LoadWordIndex();
+    LoadAdImage();
+    Frame_Dic1->LabeledEdit_Input->setFocus();
+}
+
+bool TForm_Main::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Image_AD && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        OpenAdLink();
+    return QWidget::eventFilter(watched, event);
+}
+
+void TForm_Main::RunQuery() {
+    index_.SetFilter(Frame_Dic1->CheckBox_Word->isChecked(),
+                     Frame_Dic1->CheckBox_Phrase->isChecked());
+    core::SearchOutcome outcome = index_.Dispatch(QueryBoxGbk(Frame_Dic1->LabeledEdit_Input));
+    if (outcome.Status == core::SearchStatus::Blank)
+        return;
+    if (outcome.Status == core::SearchStatus::Failed) {
+        // A damaged index lists nothing wrong: the list stays and the hint
+        // line says why.
+        Frame_Dic1->Label_Hint->setText(Utf8("词库数据错误：") +
+                                        QString::fromStdString(outcome.Error));
+        return;
+    }
+    Frame_Dic1->Label_Hint->setText(Utf8("提示：鼠标双击查看词汇详细信息"));
+    ShowResultList();
+}
+
+void TForm_Main::ShowResultList() {
+    Frame_Dic1->ListModel->SetItems(index_.ListItems());
+}
+
+void TForm_Main::OpenEntry(const std::string& word) {
+    fetch_.OpenEntry(word, opener_);
+}
+
+void TForm_Main::OpenSelectedEntry() {
+    int row = Frame_Dic1->SelectedIndex();
+    const auto& results = index_.ResultList();
+    if (row < 0 || static_cast<size_t>(row) >= results.size())
+        return;
+    OpenEntry(core::GetTagValue(results[static_cast<size_t>(row)], "En"));
+}
+
+void TForm_Main::OpenQueryEntry() {
+    std::string word = Trimmed(QueryBoxGbk(Frame_Dic1->LabeledEdit_Input));
+    if (!word.empty())
+        OpenEntry(word);
+}
+
+bool TForm_Main::LoadAdImage() {
+    storage::TCDF serviceData(kServiceData);
+    storage::Stream bytes;
+    if (!serviceData.ReadStream(kAdPictureMember, bytes) || bytes.empty() || bytes.size() > INT_MAX)
+        return false;
+    QImage picture = QImage::fromData(reinterpret_cast<const uchar*>(bytes.data()),
+                                      static_cast<int>(bytes.size()));
+    if (picture.isNull())
+        return false;
+    Image_AD->setPixmap(QPixmap::fromImage(picture));
+    return true;
+}
+
+void TForm_Main::OpenAdLink() {
+    storage::TCDF serviceData(kServiceData);
+    std::string record;
+    if (!serviceData.ReadString(kAdRecordMember, record))
+        return;
+    std::string url = core::GetTagValue(record, "Url");
+    if (!url.empty())
+        platform::OpenUrl(url);
+}
+
+display::VocWindowServices TForm_Main::VocServices() {
+    return {};
+}
+
+} // namespace app

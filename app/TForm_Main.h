@@ -1,0 +1,86 @@
+#pragma once
+
+#include "core/EntryFetch.h"
+#include "core/WordIndex.h"
+#include "display/qt/TForm_Voc.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class QLabel;
+
+namespace widgets {
+class LbSpeedButton;
+class WindowChrome;
+} // namespace widgets
+
+namespace app {
+
+class TFrame_Dic;
+
+// The program's main window: owns the word index and the entry fetching,
+// answers the query frame and opens entries in the vocabulary window. Closing
+// it ends the program; its destructor deletes the scratch files "out.mp3" and
+// "voc.tmp".
+class TForm_Main : public QWidget {
+    Q_OBJECT
+public:
+    // Opens an entry package; the default shows the vocabulary window modally.
+    using EntryOpener = std::function<void(const std::string& packagePath)>;
+
+    explicit TForm_Main(QWidget* parent = nullptr);
+    ~TForm_Main() override;
+
+    TFrame_Dic* Frame_Dic1 = nullptr;
+    QLabel* Image_AD = nullptr; // the advertisement picture
+    widgets::LbSpeedButton* LbSpeedButton_Help = nullptr;
+    widgets::LbSpeedButton* LbSpeedButton_OnLine = nullptr;
+    widgets::LbSpeedButton* LbSpeedButton_DL = nullptr;
+    widgets::LbSpeedButton* LbSpeedButton_SoftUpdate = nullptr; // hidden
+
+    core::WordIndex& Index() { return index_; }
+    core::EntryFetch& Fetch() { return fetch_; }
+    widgets::WindowChrome* Chrome() const { return chrome_; }
+    // True once the first show has loaded the index.
+    bool IndexLoaded() const { return indexLoaded_; }
+
+    // Replaces what opening an entry does (tests, tools).
+    void SetEntryOpener(EntryOpener opener) { opener_ = std::move(opener); }
+    // What the vocabulary window calls: the follow-along reader and this
+    // window's base-info window.
+    display::VocWindowServices VocServices();
+
+    // Query dispatch: at every change of the query box and at a click on
+    // either check box (or its label).
+    void RunQuery();
+    // Fills ListBox1 from the result list.
+    void ShowResultList();
+    // Fetches the entry of a headword and opens it; nothing when no source
+    // has it.
+    void OpenEntry(const std::string& word);
+    // Reads member 102000001 of "sd.102" into Image_AD; false (the designed
+    // picture stays) when it is absent or does not decode.
+    bool LoadAdImage();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildHead(QWidget* body);
+    void OpenSelectedEntry();
+    void OpenQueryEntry();
+    void OpenAdLink();
+
+    core::WordIndex index_;
+    core::EntryFetch fetch_;
+    EntryOpener opener_;
+    widgets::WindowChrome* chrome_ = nullptr;
+    bool shown_ = false;
+    bool indexLoaded_ = false;
+};
+
+} // namespace app

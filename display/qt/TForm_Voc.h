@@ -1,0 +1,94 @@
+#pragma once
+
+#include "display/Picture.h"
+#include "display/RenderEntry.h"
+#include "display/TImageList.h"
+#include "display/TTextStyleTable.h"
+
+#include <QDialog>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+class QTimer;
+
+namespace storage {
+class TCDF;
+}
+
+namespace widgets {
+class WindowChrome;
+}
+
+namespace display {
+
+class TFrame_Voc;
+
+// What the vocabulary window calls outside itself. The study windows live
+// above this layer, so the program hands them in; an empty function does
+// nothing.
+struct VocWindowServices {
+    // Opens the follow-along reader modally on a TXT / FN record.
+    std::function<void(const std::string& record)> FollowAlong;
+    // Shows the base-info window for a word (GBK).
+    std::function<void(const std::string& word)> ShowBaseInfo;
+    // Hides the base-info window (when the vocabulary window goes away).
+    std::function<void()> HideBaseInfo;
+};
+
+// The vocabulary window: shows one entry package (a compound data file whose
+// member 0 is the entry record). Modal, borderless, three quarters of the
+// screen. The package file stays open (VocFile) while the window lives.
+class TForm_Voc : public QDialog {
+    Q_OBJECT
+public:
+    TForm_Voc(std::string packagePath, VocWindowServices services, QWidget* parent = nullptr);
+    ~TForm_Voc() override;
+
+    TFrame_Voc* Frame_Voc1 = nullptr;
+    QTimer* Timer1 = nullptr; // 200 ms, one shot, started at show: renders
+
+    // Renders member 0 of the package into RichText_Voc. A missing or empty
+    // member leaves the view empty.
+    void RenderEntry();
+    // +1 / -1 points on every style within 6..72; the scroll position stays.
+    void ZoomStyles(int delta);
+    // Extracts member memberNo to "out.mp3" and opens the follow-along reader
+    // on it with `text`. False when the member cannot be read.
+    bool PlayEntryMP3(uint32_t memberNo, const std::string& text);
+
+    // RichText_Voc's events.
+    void RichText_VocJump(int jumpNo);
+    void RichText_VocWordDblClick(const std::string& word);
+
+    const ActionList& Actions() const { return actionList_; }
+    const TTextStyleTable& Styles() const { return *styles_; }
+    widgets::WindowChrome* Chrome() const { return chrome_; }
+
+    // The member number of an MP3 value: 1 to 8 hexadecimal digits.
+    static std::optional<uint32_t> ParseMemberNumber(const std::string& hex);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    std::string packagePath_;
+    VocWindowServices services_;
+    std::unique_ptr<storage::TCDF> vocFile_;
+    ActionList actionList_;
+    std::shared_ptr<TTextStyleTable> styles_; // shared with the view
+    ImageListPtr images_;
+    PicturePtr background_;
+    widgets::WindowChrome* chrome_ = nullptr;
+    bool shown_ = false;
+};
+
+// Creates the vocabulary window on a package, shows it modally and frees it.
+// Always true.
+bool ShowVocWindow(const std::string& packagePath, const VocWindowServices& services = {},
+                   QWidget* parent = nullptr);
+
+} // namespace display

@@ -1,0 +1,214 @@
+#include "app/AppTestData.h"
+
+#include "app/ResultListModel.h"
+#include "app/TForm_Main.h"
+#include "app/TFrame_Dic.h"
+#include "display/qt/TForm_Voc.h"
+#include "storage/TestFolder.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+using testing_app::Field;
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(
+            testing_voc::WriteVoc(folder_ / "voc.dat", testing_voc::BuildVocMembers({
+                                                           {"apple", testing_app::kApple},
+                                                           {"apple pie", testing_app::kApplePie},
+                                                           {"apply", "\xD3\xA6\xD3\xC3"},
+                                                           {"banana", "\xCF\xE3\xBD\xB6"},
+                                                           {"pear", "\xC0\xE6"},
+                                                       })));
+        testing_app::InstalledEntries entries(folder_.Path());
+        ASSERT_TRUE(entries.Add("apple", testing_app::AppleRecord(), {{0x1F, "ID3-apple"}}));
+        ASSERT_TRUE(entries.Write());
+        window_ = std::make_unique<app::TForm_Main>();
+        window_->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+        ASSERT_TRUE(window_->IndexLoaded());
+    }
+    void TearDown() override { window_.reset(); }
+
+    app::TFrame_Dic& Frame() { return *window_->Frame_Dic1; }
+    std::vector<std::string> Items() { return Frame().ListModel->Items(); }
+    // Headwords of the listed items (the padded part, blanks removed).
+    std::vector<std::string> Headwords() {
+        std::vector<std::string> words;
+        for (const auto& item : Items()) {
+            std::string word = item.substr(0, 30);
+            word.erase(word.find_last_not_of(' ') + 1);
+            words.push_back(word);
+        }
+        return words;
+    }
+    void Type(const char* text) {
+        QTest::keyClicks(Frame().LabeledEdit_Input, QString::fromUtf8(text));
+    }
+
+    storage::test::TestFolder folder_;
+    std::unique_ptr<app::TForm_Main> window_;
+};
+
+TEST_F(MainWindowTest, TypingListsMatchesWithTheirGlosses) {
+    Type("apple");
+    ASSERT_EQ(Headwords(), std::vector<std::string>{"apple"});
+    EXPECT_EQ(Items()[0], "apple" + std::string(25, ' ') + " " + testing_app::kApple);
+    QModelIndex row = Frame().ListModel->index(0);
+    EXPECT_TRUE(Frame().ListModel->data(row).toString().endsWith(QString::fromUtf8("苹果")));
+    EXPECT_EQ(Frame().ListBox1->model()->rowCount(), 1);
+}
+
+TEST_F(MainWindowTest, BlankQueryKeepsTheList) {
+    Type("ap");
+    auto before = Headwords();
+    EXPECT_EQ(before, (std::vector<std::string>{"apple", "apply"}));
+    Frame().LabeledEdit_Input->setText(QStringLiteral("   "));
+    EXPECT_EQ(Headwords(), before);
+    Frame().LabeledEdit_Input->clear();
+    EXPECT_EQ(Headwords(), before);
+    // Digits do not qualify: the list empties.
+    Type("7");
+    EXPECT_TRUE(Items().empty());
+}
+
+TEST_F(MainWindowTest, CheckBoxesAndTheirLabelsRerunTheQuery) {
+    Type("apple");
+    EXPECT_EQ(Headwords(), std::vector<std::string>{"apple"});
+    QTest::mouseClick(Frame().CheckBox_Phrase, Qt::LeftButton);
+    EXPECT_TRUE(Frame().CheckBox_Phrase->isChecked());
+    EXPECT_EQ(Headwords(), (std::vector<std::string>{"apple", "apple pie"}));
+    QTest::mouseClick(Frame().Label_Word, Qt::LeftButton);
+    EXPECT_FALSE(Frame().CheckBox_Word->isChecked());
+    EXPECT_EQ(Headwords(), std::vector<std::string>{"apple pie"});
+}
+
+TEST_F(MainWindowTest, ChineseQueryFromTheQueryBox) {
+    Frame().LabeledEdit_Input->setText(QString::fromUtf8("苹果"));
+    EXPECT_EQ(Headwords(), std::vector<std::string>{"apple"});
+    // A character GBK cannot hold is dropped from the query, not sent on.
+    Frame().LabeledEdit_Input->setText(QString::fromUtf8("苹\xF0\x9F\x8D\x8E果"));
+    EXPECT_EQ(Headwords(), std::vector<std::string>{"apple"});
+}
+
+// Runs `inModal` inside the next modal loop, then closes that window.
+struct ModalProbe {
+    bool seen = false;
+    std::string headword;
+    size_t actions = 0;
+    void Arm() {
+        QTimer::singleShot(0, [this] {
+            auto* voc = qobject_cast<display::TForm_Voc*>(QApplication::activeModalWidget());
+            if (!voc)
+                return;
+            seen = true;
+            voc->RenderEntry();
+            actions = voc->Actions().size();
+            voc->close();
+        });
+    }
+};
+
+TEST_F(MainWindowTest, EnterInTheListOpensTheEntryWindow) {
+    Type("apple");
+    Frame().ListBox1->setCurrentIndex(Frame().ListModel->index(0));
+    ModalProbe probe;
+    probe.Arm();
+    QTest::keyRelease(Frame().ListBox1, Qt::Key_Return);
+    EXPECT_TRUE(probe.seen);
+    EXPECT_EQ(probe.actions, 4u); // word sound, example sound, two synonyms
+    EXPECT_TRUE(std::filesystem::exists(folder_ / "voc.tmp"));
+}
+
+TEST_F(MainWindowTest, EnterInTheListWithoutSelectionOpensNothing) {
+    Type("apple");
+    Frame().ListBox1->clearSelection();
+    Frame().ListBox1->setCurrentIndex({});
+    ModalProbe probe;
+    probe.Arm();
+    QTest::keyRelease(Frame().ListBox1, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_FALSE(probe.seen);
+}
+
+TEST_F(MainWindowTest, EnterInTheQueryBoxOpensTheTypedWord) {
+    Type("  Apple ");
+    ModalProbe probe;
+    probe.Arm();
+    QTest::keyRelease(Frame().LabeledEdit_Input, Qt::Key_Enter);
+    EXPECT_TRUE(probe.seen);
+}
+
+TEST_F(MainWindowTest, WordWithoutAnEntryOpensNothing) {
+    Type("pear");
+    Frame().ListBox1->setCurrentIndex(Frame().ListModel->index(0));
+    ModalProbe probe;
+    probe.Arm();
+    QTest::mouseDClick(Frame().ListBox1->viewport(), Qt::LeftButton, {},
+                       Frame().ListBox1->visualRect(Frame().ListModel->index(0)).center());
+    QApplication::processEvents();
+    EXPECT_FALSE(probe.seen);
+    EXPECT_FALSE(std::filesystem::exists(folder_ / "voc.tmp"));
+}
+
+TEST_F(MainWindowTest, ShutDownDeletesTheScratchFiles) {
+    testing_app::WritePackage(folder_ / "voc.tmp", "x");
+    testing_app::WritePackage(folder_ / "out.mp3", "x");
+    window_.reset();
+    EXPECT_FALSE(std::filesystem::exists(folder_ / "voc.tmp"));
+    EXPECT_FALSE(std::filesystem::exists(folder_ / "out.mp3"));
+}
+
+TEST_F(MainWindowTest, OpensAtThreeQuartersOfTheScreen) {
+    QRect screen = window_->screen()->geometry();
+    EXPECT_EQ(window_->width(), screen.width() * 3 / 4);
+    EXPECT_EQ(window_->height(), screen.height() * 3 / 4);
+}
+
+TEST(MainWindowAd, PictureComesFromServiceData) {
+    storage::test::TestFolder folder;
+    QImage red(40, 20, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    QByteArray gif;
+    QBuffer buffer(&gif);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(red.save(&buffer, "PNG"));
+    {
+        storage::TCDF serviceData(folder / "sd.102");
+        storage::Stream bytes(gif.constData(), static_cast<size_t>(gif.size()));
+        ASSERT_TRUE(serviceData.AddStream(102000001u, bytes));
+    }
+    app::TForm_Main window;
+    EXPECT_TRUE(window.LoadAdImage());
+    EXPECT_EQ(window.Image_AD->pixmap().size(), QSize(40, 20));
+}
+
+TEST(MainWindowAd, MissingOrBrokenPictureKeepsTheDesignedOne) {
+    storage::test::TestFolder folder;
+    app::TForm_Main window;
+    QSize designed = window.Image_AD->pixmap().size();
+    EXPECT_FALSE(window.LoadAdImage());
+    {
+        storage::TCDF serviceData(folder / "sd.102");
+        storage::Stream bytes = "GIF89a-not-really";
+        ASSERT_TRUE(serviceData.AddStream(102000001u, bytes));
+    }
+    EXPECT_FALSE(window.LoadAdImage());
+    EXPECT_EQ(window.Image_AD->pixmap().size(), designed);
+}
+
+} // namespace
