@@ -8,6 +8,7 @@ std::span<const Command> AllCommands() {
     static const std::array commands = {
         Command{"search", "list the headwords matching a query, as the list box does", RunSearch},
         Command{"cdf", "inspect a compound data file (list, get)", RunCdf},
+        Command{"help", "print the help document as the help window lays it out", RunHelp},
     };
     return commands;
 }

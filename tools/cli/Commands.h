@@ -28,5 +28,6 @@ std::span<const Command> AllCommands();
 
 int RunCdf(const CommandArgs& args);
 int RunSearch(const CommandArgs& args);
+int RunHelp(const CommandArgs& args);
 
 } // namespace tools

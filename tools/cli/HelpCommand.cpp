@@ -1,0 +1,82 @@
+// quendic-cli help: prints the program folder's help document (sd.102) as
+// the help window lays it out, as plain text.
+#include "tools/cli/Commands.h"
+
+#include "display/DocumentMarkup.h"
+#include "display/PlainText.h"
+#include "platform/Gbk.h"
+#include "service/HelpText.h"
+
+#include <charconv>
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+namespace tools {
+namespace {
+
+constexpr int kDefaultWidth = 80; // characters
+constexpr int kMaxWidth = 10000;  // characters
+
+constexpr const char* kHelpUsage =
+    "usage: quendic-cli help [--width N]\n"
+    "Prints the help document of the program folder's sd.102, one line per\n"
+    "laid-out line, wrapped at N columns (default 80; a Chinese character takes\n"
+    "two), UTF-8. Rules are drawn with \"-\", vertical space prints nothing.\n"
+    "exit status: 0 success, 1 no help document, 2 bad usage\n";
+
+int BadUsage(const char* problem) {
+    std::fprintf(stderr, "quendic-cli help: %s\n%s", problem, kHelpUsage);
+    return kExitFailure;
+}
+
+std::optional<int> ParseWidth(const std::string& text) {
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || stop != end || value < 1 || value > kMaxWidth) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+} // namespace
+
+int RunHelp(const CommandArgs& args) {
+    int width = kDefaultWidth;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--help" || args[i] == "-h") {
+            std::fputs(kHelpUsage, stdout);
+            return kExitSuccess;
+        }
+        if (args[i] != "--width") {
+            return BadUsage("unexpected argument");
+        }
+        if (i + 1 >= args.size()) {
+            return BadUsage("--width needs a number");
+        }
+        const std::optional<int> parsed = ParseWidth(args[++i]);
+        if (!parsed) {
+            return BadUsage("--width must be a whole number from 1 to 10000");
+        }
+        width = *parsed;
+    }
+
+    std::vector<std::string> lines;
+    if (!service::ReadHelpText(lines)) {
+        std::fprintf(stderr, "quendic-cli help: no help document in %s\n",
+                     service::ServiceDataFile(service::kHelpMember).c_str());
+        return kExitNotFound;
+    }
+    display::RichTextDocument document;
+    document.SetStyle(
+        std::make_shared<const display::TTextStyleTable>(display::DocViewStyleTable()));
+    display::ShowDocument(lines, document);
+    for (const std::string& line : display::RenderPlainText(document, width)) {
+        const std::string text = platform::GbkToUtf8(line) + "\n";
+        std::fwrite(text.data(), 1, text.size(), stdout);
+    }
+    return kExitSuccess;
+}
+
+} // namespace tools
