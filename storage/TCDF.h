@@ -58,7 +58,10 @@ public:
 
     // Reading by id, by name and by number. False leaves the output untouched.
     // A zero-length member succeeds and leaves the output as it was (an empty
-    // list for ReadStrings, an empty file for ReadToFile).
+    // list for ReadStrings, an empty file for ReadToFile); any other member
+    // replaces the stream's contents with its decoded bytes. Of several
+    // records with one id the newest (last appended) is read. The file paths
+    // of AddFile and ReadToFile are native paths used as given.
     bool ReadStreamById(uint32_t id, Stream& stream);
     bool ReadStream(std::string_view name, Stream& stream);
     bool ReadStream(uint32_t number, Stream& stream);
@@ -72,7 +75,8 @@ public:
     bool ReadToFile(uint32_t number, const std::string& filePath);
 
     // Index: built by one pass over the headers on first lookup, emptied by
-    // every append and change of file.
+    // every append and change of file. FindMember remembers the offset of the
+    // newest record with the id.
     void BuildIndex();
     bool FindMember(uint32_t id);
 
