@@ -54,7 +54,6 @@ bool VocBaseInfo::FindVocs(std::string_view text, VocSource& source) {
     const std::string_view whole = Trimmed(text);
     if (whole.empty())
         return false;
-    vocList_.clear();
     std::vector<int64_t> ids;
     if (const int64_t id = source.FindVoc(whole); id >= 0) {
         ids.push_back(id);
@@ -82,12 +81,18 @@ bool VocBaseInfo::FindVocs(std::string_view text, VocSource& source) {
         }
         endRun();
     }
+    // Built aside: a text without known words leaves the shown list whole, so
+    // a later re-render (an option toggled) still shows what is on screen.
+    std::vector<std::string> found;
     for (const int64_t id : ids) {
         std::string record;
         if (source.ReadVocRecord(id, record))
-            vocList_.push_back(std::move(record));
+            found.push_back(std::move(record));
     }
-    return !vocList_.empty();
+    if (found.empty())
+        return false;
+    vocList_ = std::move(found);
+    return true;
 }
 
 void VocBaseInfo::ShowVocList(display::RichTextDocument& document,

@@ -58,9 +58,8 @@ public:
     // Fills VocList with the records of the words in the text: the whole
     // trimmed text when it is a known word, else every run of ASCII letters
     // longer than one character, each word once, in order of first
-    // occurrence. GBK double-byte characters end a run. False (and VocList
-    // untouched) for a blank text; false with an empty VocList when nothing
-    // is known.
+    // occurrence. GBK double-byte characters end a run. False, with VocList
+    // untouched, when the text holds no known word.
     bool FindVocs(std::string_view text, VocSource& source);
 
     // Renders VocList into the document (cleared first) and refills MP3List;
