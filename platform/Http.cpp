@@ -108,6 +108,15 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
     return length;
 }
 
+int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    auto* transfer = static_cast<Transfer*>(user);
+    if (transfer->request->cancelled && transfer->request->cancelled()) {
+        transfer->stopped = true;
+        return 1; // aborts the transfer
+    }
+    return 0;
+}
+
 // Owns one easy handle and its header list for the length of a call.
 class EasyHandle {
 public:
@@ -176,6 +185,11 @@ HttpReply HttpFetch(std::string_view address, const HttpRequest& request,
     curl_easy_setopt(easy.get(), CURLOPT_HEADERDATA, &transfer);
     curl_easy_setopt(easy.get(), CURLOPT_WRITEFUNCTION, OnBody);
     curl_easy_setopt(easy.get(), CURLOPT_WRITEDATA, &transfer);
+    if (request.cancelled) {
+        curl_easy_setopt(easy.get(), CURLOPT_XFERINFOFUNCTION, OnProgress);
+        curl_easy_setopt(easy.get(), CURLOPT_XFERINFODATA, &transfer);
+        curl_easy_setopt(easy.get(), CURLOPT_NOPROGRESS, 0L);
+    }
 
     CURLcode code = curl_easy_perform(easy.get());
     long status = 0;

@@ -28,13 +28,17 @@ struct HttpRequest {
     // per second for lowSpeedSeconds seconds.
     long lowSpeedBytes = 1;
     long lowSpeedSeconds = 60;
+    // Polled from the transfer (also while no data arrives, at least once a
+    // second); returning true stops it like a data handler that returns
+    // false. Called on the thread that runs HttpFetch.
+    std::function<bool()> cancelled;
 };
 
 struct HttpReply {
     // The reply arrived completely (and from `start` when that was asked).
     // The body of an error status (a 404 page) is a complete reply too.
     bool ok = false;
-    // The data handler stopped the transfer; ok is then false.
+    // The data handler or `cancelled` stopped the transfer; ok is then false.
     bool stopped = false;
     long status = 0;       // HTTP status of the final reply; 0 when none came
     uint64_t received = 0; // body bytes handed to the data handler

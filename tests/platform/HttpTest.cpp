@@ -54,6 +54,18 @@ protected:
             Record(request);
             response.set_content(std::string(200000, 'x'), "application/octet-stream");
         });
+        // Sends nothing for up to 3 s, then the body.
+        server_->Get("/stall", [](const httplib::Request& request, httplib::Response& response) {
+            Record(request);
+            response.set_chunked_content_provider(
+                "application/octet-stream", [](size_t, httplib::DataSink& sink) {
+                    for (int i = 0; i < 60 && sink.is_writable(); ++i)
+                        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                    sink.write("late", 4);
+                    sink.done();
+                    return true;
+                });
+        });
         port_ = server_->bind_to_any_port("127.0.0.1");
         thread_ = new std::thread([] { server_->listen_after_bind(); });
         while (!server_->is_running())
@@ -200,6 +212,23 @@ TEST_F(HttpTest, HandlerSeesPiecesAndCanStop) {
     EXPECT_TRUE(reply.stopped);
     EXPECT_EQ(calls, 1u);
     EXPECT_EQ(reply.received, 0u);
+}
+
+TEST_F(HttpTest, CancelStopsAStalledTransfer) {
+    platform::HttpRequest request;
+    auto begin = std::chrono::steady_clock::now();
+    request.cancelled = [begin] {
+        return std::chrono::steady_clock::now() - begin > std::chrono::milliseconds(200);
+    };
+    std::string body;
+    platform::HttpReply reply =
+        platform::HttpFetch(Url("/stall"), request, [&](std::string_view piece) {
+            body.append(piece);
+            return true;
+        });
+    EXPECT_FALSE(reply.ok);
+    EXPECT_TRUE(reply.stopped);
+    EXPECT_EQ(body, "");
 }
 
 TEST_F(HttpTest, ContentLengthByHead) {
