@@ -311,7 +311,9 @@ std::string Serialize(const Store& store) {
     return out;
 }
 
-Store Load() { return Parse(ReadWholeFile(RegistryFile()).value_or(std::string())); }
+Store Load() {
+    return Parse(ReadWholeFile(RegistryFile()).value_or(std::string()));
+}
 
 // Holds the writers' lock for its lifetime.
 class WriteLock {
