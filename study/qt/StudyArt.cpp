@@ -1,43 +1,18 @@
 #include "study/qt/StudyArt.h"
 
-#include <QBuffer>
-#include <QImage>
+#include "display/qt/TFrame_Voc.h"
+#include "display/qt/TRichTextView.h"
+#include "widgets/ChromeArt.h"
+
 #include <QPainter>
-#include <QPainterPath>
+#include <QVBoxLayout>
 
 namespace study {
 
 display::ImageListPtr VoiceImageList() {
-    QImage image(16, 16, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    {
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        const QColor body(0x2f, 0x63, 0xb3);
-        QPainterPath speaker;
-        speaker.moveTo(2, 6);
-        speaker.lineTo(5, 6);
-        speaker.lineTo(9, 2.5);
-        speaker.lineTo(9, 13.5);
-        speaker.lineTo(5, 10);
-        speaker.lineTo(2, 10);
-        speaker.closeSubpath();
-        painter.fillPath(speaker, body);
-        painter.setPen(QPen(body, 1.3, Qt::SolidLine, Qt::RoundCap));
-        painter.drawArc(QRectF(7.5, 5, 4, 6), -50 * 16, 100 * 16);
-        painter.drawArc(QRectF(7, 2.5, 7.5, 11), -55 * 16, 110 * 16);
-    }
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-
-    auto picture = std::make_shared<display::Picture>();
-    picture->Width = 16;
-    picture->Height = 16;
-    picture->Encoded.assign(png.constData(), static_cast<size_t>(png.size()));
+    // The vocabulary window's loudspeaker, so both windows show the same one.
     auto list = std::make_shared<display::TImageList>();
-    list->Images.push_back(std::move(picture));
+    list->Images.push_back(display::VocImageList()->Image(1));
     return list;
 }
 
@@ -57,6 +32,20 @@ QPixmap CheckGlyph(bool checked, qreal devicePixelRatio) {
         painter.drawPolyline(tick, 3);
     }
     return pixmap;
+}
+
+display::TRichTextView*
+MakeStudyView(QWidget* body, std::shared_ptr<const display::TTextStyleTable> table, int margin) {
+    auto* view = new display::TRichTextView(body);
+    auto* layout = new QVBoxLayout(body);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view);
+    view->SetStyle(std::move(table));
+    view->SetLeftMargin(margin);
+    view->SetRightMargin(margin);
+    view->SetBackgroundBitmap(widgets::chrome_art::DocumentBackgroundTile());
+    view->setFocusPolicy(Qt::NoFocus);
+    return view;
 }
 
 } // namespace study

@@ -3,7 +3,7 @@
 #include "display/qt/TRichTextView.h"
 #include "platform/Gbk.h"
 #include "platform/qt/QtMediaPlayer.h"
-#include "widgets/ChromeArt.h"
+#include "study/qt/StudyArt.h"
 #include "widgets/LbSpeedButton.h"
 #include "widgets/WindowChrome.h"
 
@@ -14,7 +14,6 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTimer>
-#include <QVBoxLayout>
 
 namespace study {
 namespace {
@@ -91,18 +90,9 @@ TForm_EnFollowMP3::TForm_EnFollowMP3(const std::string& record, platform::MediaP
     chrome_->TitleLayout()->addWidget(Label_Exit);
     chrome_->TitleLayout()->addSpacing(12);
 
-    RichText1 = new display::TRichTextView(chrome_->Body());
-    auto* bodyLayout = new QVBoxLayout(chrome_->Body());
-    bodyLayout->setContentsMargins(0, 0, 0, 0);
-    bodyLayout->addWidget(RichText1);
     StyleTable1 = MakeStyleTable();
-    RichText1->SetStyle(StyleTable1);
-    RichText1->SetLeftMargin(12);
-    RichText1->SetRightMargin(12);
+    RichText1 = MakeStudyView(chrome_->Body(), StyleTable1, 12);
     RichText1->SetAllowSelection(false);
-    RichText1->SetBackgroundBitmap(widgets::chrome_art::DocumentBackgroundTile());
-    // The dialog sees every key itself.
-    RichText1->setFocusPolicy(Qt::NoFocus);
     setFocusPolicy(Qt::StrongFocus);
 
     Timer1 = new QTimer(this);

@@ -14,7 +14,6 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QScreen>
-#include <QVBoxLayout>
 
 #include <cstdio>
 
@@ -101,16 +100,8 @@ TForm_VocBaseInfo::TForm_VocBaseInfo(std::unique_ptr<VocSource> source,
     Image3 = new QWidget(chrome_->TitlePanel());
     Image3->resize(6, kTitleHeight);
 
-    RichText_Voc = new display::TRichTextView(chrome_->Body());
-    auto* bodyLayout = new QVBoxLayout(chrome_->Body());
-    bodyLayout->setContentsMargins(0, 0, 0, 0);
-    bodyLayout->addWidget(RichText_Voc);
     StyleTable_Voc = MakeStyleTable();
-    RichText_Voc->SetStyle(StyleTable_Voc);
-    RichText_Voc->SetLeftMargin(6);
-    RichText_Voc->SetRightMargin(6);
-    RichText_Voc->SetBackgroundBitmap(widgets::chrome_art::DocumentBackgroundTile());
-    RichText_Voc->setFocusPolicy(Qt::NoFocus);
+    RichText_Voc = MakeStudyView(chrome_->Body(), StyleTable_Voc, 6);
     ImageList_Voc = VoiceImageList();
 
     connect(RichText_Voc, &display::TRichTextView::OnJump, this,
