@@ -23,10 +23,9 @@ std::shared_ptr<display::TTextStyleTable> MakeStyleTable() {
     display::TTextStyle spoken;
     spoken.FontName = "Arial";
     spoken.Size = 16;
-    spoken.Style = display::fsBold;
+    // Same weight in both styles, so the line does not reflow as it is read.
     spoken.Color = display::TColor::FromRgb(0xC0392B);
     display::TTextStyle unspoken = spoken;
-    unspoken.Style = 0;
     unspoken.Color = display::TColor::FromRgb(0x1F3F7A);
     table->TextStyles = {spoken, unspoken};
     table->Color = display::TColor::FromRgb(0xFFFFFF);
@@ -73,7 +72,7 @@ TForm_EnFollowMP3::TForm_EnFollowMP3(const std::string& record, platform::MediaP
     chrome_->CloseButton()->hide();
     chrome_->TitlePanel()->installEventFilter(this);
 
-    Label_Title = MakeLabel(chrome_->TitlePanel());
+    Label_Title = chrome_->TitleLabel();
     Label_Pause = MakeLabel(chrome_->TitlePanel());
     Label_Exit = MakeLabel(chrome_->TitlePanel());
     Label_Pause->setText(QString::fromUtf8("[空格键暂停]"));
@@ -83,8 +82,6 @@ TForm_EnFollowMP3::TForm_EnFollowMP3(const std::string& record, platform::MediaP
         label->setCursor(Qt::PointingHandCursor);
         label->installEventFilter(this);
     }
-    chrome_->TitleLayout()->addWidget(Label_Title);
-    chrome_->TitleLayout()->addStretch(1);
     chrome_->TitleLayout()->addWidget(Label_Pause);
     chrome_->TitleLayout()->addSpacing(16);
     chrome_->TitleLayout()->addWidget(Label_Exit);
@@ -109,7 +106,7 @@ TForm_EnFollowMP3::TForm_EnFollowMP3(const std::string& record, platform::MediaP
     hooks.PauseLabelChanged = [this] { UpdatePauseLabel(); };
     hooks.Finish = [this](bool ok) { Finish(ok); };
     follow_.emplace(player, ParseFollowRecord(record), std::move(hooks));
-    Label_Title->setText(QString::fromStdString(platform::GbkToUtf8(follow_->Request().Title)));
+    chrome_->SetTitle(QString::fromStdString(platform::GbkToUtf8(follow_->Request().Title)));
 }
 
 TForm_EnFollowMP3::~TForm_EnFollowMP3() {
