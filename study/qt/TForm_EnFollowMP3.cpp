@@ -4,6 +4,7 @@
 #include "platform/Gbk.h"
 #include "platform/qt/QtMediaPlayer.h"
 #include "study/qt/StudyArt.h"
+#include "widgets/HoverLabel.h"
 #include "widgets/LbSpeedButton.h"
 #include "widgets/WindowChrome.h"
 
