@@ -6,6 +6,8 @@
 #include <QFontDatabase>
 #include <QStringList>
 
+#include <algorithm>
+
 namespace display {
 
 namespace {
@@ -73,6 +75,9 @@ QFont FontForStyle(const TTextStyle& style) {
 QString DisplayText(const TTextStyle& style, std::string_view gbk) {
     if (style.IsPhonetic())
         return QString::fromStdString(PhoneticLettersToIpa(gbk));
+    if (std::all_of(gbk.begin(), gbk.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return QString::fromLatin1(gbk.data(), static_cast<qsizetype>(gbk.size()));
     return QString::fromStdString(platform::GbkToUtf8(gbk));
 }
 

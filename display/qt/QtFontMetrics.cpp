@@ -6,16 +6,11 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <array>
 #include <cmath>
 #include <vector>
 
 namespace display {
-
-struct QtFontMetrics::Entry {
-    QFont Font;
-    QFontMetricsF Metrics;
-    FontExtent Extent;
-};
 
 namespace {
 
@@ -30,6 +25,42 @@ int Ceil(qreal value) {
 
 } // namespace
 
+// Widths are sums of character advances (kerning is off in FontForStyle):
+// measuring never shapes whole strings, so a fit is found in one pass.
+struct QtFontMetrics::Entry {
+    QFont Font;
+    QFontMetricsF Metrics;
+    FontExtent Extent;
+    std::array<qreal, 128> Ascii{};
+    std::unordered_map<char32_t, qreal> Others;
+
+    Entry(const QFont& font, const QFontMetricsF& metrics) : Font(font), Metrics(metrics) {
+        Extent = {Ceil(metrics.ascent()), Ceil(metrics.descent())};
+        for (char16_t c = 0; c < 128; ++c)
+            Ascii[c] = metrics.horizontalAdvance(QChar(c));
+    }
+
+    // The advance of the character at text[i]; i moves past it.
+    qreal Advance(const QString& text, qsizetype& i) {
+        const char16_t c = text[i].unicode();
+        if (c < 128) {
+            ++i;
+            return Ascii[c];
+        }
+        qsizetype length = 1;
+        char32_t code = c;
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            code = QChar::surrogateToUcs4(c, text[i + 1].unicode());
+            length = 2;
+        }
+        auto it = Others.find(code);
+        if (it == Others.end())
+            it = Others.emplace(code, Metrics.horizontalAdvance(text.mid(i, length))).first;
+        i += length;
+        return it->second;
+    }
+};
+
 QtFontMetrics::QtFontMetrics(const QPaintDevice* device) : device_(device) {}
 
 QtFontMetrics::~QtFontMetrics() = default;
@@ -38,15 +69,14 @@ void QtFontMetrics::Reset() {
     entries_.clear();
 }
 
-const QtFontMetrics::Entry& QtFontMetrics::EntryFor(const TTextStyle& style) const {
+QtFontMetrics::Entry& QtFontMetrics::EntryFor(const TTextStyle& style) const {
     std::string key = KeyOf(style);
     auto it = entries_.find(key);
     if (it != entries_.end())
         return *it->second;
     QFont font = FontForStyle(style);
     QFontMetricsF metrics = device_ ? QFontMetricsF(font, device_) : QFontMetricsF(font);
-    auto entry = std::unique_ptr<Entry>(
-        new Entry{font, metrics, {Ceil(metrics.ascent()), Ceil(metrics.descent())}});
+    auto entry = std::make_unique<Entry>(font, metrics);
     return *entries_.emplace(std::move(key), std::move(entry)).first->second;
 }
 
@@ -61,38 +91,33 @@ FontExtent QtFontMetrics::Extent(const TTextStyle& style) const {
 int QtFontMetrics::TextWidth(const TTextStyle& style, std::string_view gbk) const {
     if (gbk.empty())
         return 0;
-    return Ceil(EntryFor(style).Metrics.horizontalAdvance(DisplayText(style, gbk)));
+    Entry& entry = EntryFor(style);
+    const QString text = DisplayText(style, gbk);
+    qreal width = 0;
+    for (qsizetype i = 0; i < text.size();)
+        width += entry.Advance(text, i);
+    return Ceil(width);
 }
 
 std::size_t QtFontMetrics::FitBytes(const TTextStyle& style, std::string_view gbk,
                                     int maxWidth) const {
     if (gbk.empty() || maxWidth <= 0)
         return 0;
-    const Entry& entry = EntryFor(style);
+    Entry& entry = EntryFor(style);
     const QString text = DisplayText(style, gbk);
-    if (Ceil(entry.Metrics.horizontalAdvance(text)) <= maxWidth)
-        return gbk.size();
-    std::vector<std::size_t> ends;
-    ends.reserve(gbk.size());
-    for (std::size_t pos = 0; pos < gbk.size();) {
-        pos += GbkCharLength(gbk, pos);
-        ends.push_back(pos);
-    }
     // Every GBK character is one UTF-16 unit when the conversion was clean;
     // otherwise measure converted prefixes one by one.
-    if (static_cast<std::size_t>(text.size()) != ends.size())
+    if (static_cast<std::size_t>(text.size()) != GbkCharCount(gbk))
         return FontMetrics::FitBytes(style, gbk, maxWidth);
-    std::size_t low = 0;
-    std::size_t high = ends.size() - 1;
-    while (low < high) {
-        const std::size_t mid = (low + high + 1) / 2;
-        if (Ceil(entry.Metrics.horizontalAdvance(text.left(static_cast<qsizetype>(mid)))) <=
-            maxWidth)
-            low = mid;
-        else
-            high = mid - 1;
+    qreal width = 0;
+    std::size_t pos = 0;
+    for (qsizetype i = 0; i < text.size();) {
+        width += entry.Advance(text, i);
+        if (Ceil(width) > maxWidth)
+            break;
+        pos += GbkCharLength(gbk, pos);
     }
-    return low == 0 ? 0 : ends[low - 1];
+    return pos;
 }
 
 double QtFontMetrics::DeviceScale() const {

@@ -34,7 +34,7 @@ public:
 
 private:
     struct Entry;
-    const Entry& EntryFor(const TTextStyle& style) const;
+    Entry& EntryFor(const TTextStyle& style) const;
 
     const QPaintDevice* device_;
     mutable std::unordered_map<std::string, std::unique_ptr<Entry>> entries_;

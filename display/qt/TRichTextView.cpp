@@ -1,6 +1,5 @@
 #include "display/qt/TRichTextView.h"
 
-#include "display/GbkText.h"
 #include "display/qt/Fonts.h"
 #include "display/qt/QtConvert.h"
 #include "display/qt/QtFontMetrics.h"
@@ -219,36 +218,30 @@ void TRichTextView::PaintPiece(QPainter& painter, int pieceNo, const QPalette& p
     const TTextStyle& style = table.StyleOrDefault(item.Info.StyleNo);
     const QFont& font = metrics_->Font(style);
     painter.setFont(font);
-    const QString& text = PieceText(pieceNo);
     const qreal baseline = top + piece.Ascent;
     const QColor color = ResolveColor(style.Color, palette);
     if (!selected) {
         painter.setPen(color);
-        painter.drawText(QPointF(piece.Left, baseline), text);
+        painter.drawText(QPointF(piece.Left, baseline), PieceText(pieceNo));
         return;
     }
-    // Split at the selection: converted characters map one to one onto GBK
-    // characters when the conversion was clean; otherwise the whole piece
-    // shows as selected.
+    // Split at the selection, measured the way the layout measured.
     const std::string_view bytes = std::string_view(item.Text).substr(piece.Offset, piece.Length);
-    qsizetype from = 0;
-    qsizetype to = text.size();
-    if (static_cast<std::size_t>(text.size()) == GbkCharCount(bytes)) {
-        from =
-            static_cast<qsizetype>(GbkCharCount(bytes.substr(0, selected->first - piece.Offset)));
-        to = static_cast<qsizetype>(GbkCharCount(bytes.substr(0, selected->second - piece.Offset)));
-    }
-    const QFontMetricsF fm(font, viewport());
-    const qreal x0 = piece.Left + fm.horizontalAdvance(text.left(from));
-    const qreal x1 = piece.Left + fm.horizontalAdvance(text.left(to));
+    const std::size_t selFrom = selected->first - piece.Offset;
+    const std::size_t selTo = selected->second - piece.Offset;
+    const qreal x0 = piece.Left + metrics_->TextWidth(style, bytes.substr(0, selFrom));
+    const qreal x1 = piece.Left + metrics_->TextWidth(style, bytes.substr(0, selTo));
+    const QString before = DisplayText(style, bytes.substr(0, selFrom));
+    const QString inside = DisplayText(style, bytes.substr(selFrom, selTo - selFrom));
+    const QString after = DisplayText(style, bytes.substr(selTo));
     painter.setPen(color);
-    painter.drawText(QPointF(piece.Left, baseline), text.left(from));
-    painter.drawText(QPointF(x1, baseline), text.mid(to));
+    painter.drawText(QPointF(piece.Left, baseline), before);
+    painter.drawText(QPointF(x1, baseline), after);
     if (selColor.isValid())
         painter.fillRect(QRectF(x0, top, x1 - x0, piece.Height), selColor);
     const QColor selText = ResolveColor(table.SelTextColor, palette);
     painter.setPen(selText.isValid() ? selText : color);
-    painter.drawText(QPointF(x0, baseline), text.mid(from, to - from));
+    painter.drawText(QPointF(x0, baseline), inside);
 }
 
 void TRichTextView::paintEvent(QPaintEvent* event) {
