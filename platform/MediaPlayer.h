@@ -19,6 +19,7 @@ public:
     static constexpr int kPaused = 2;
     static constexpr int kPlaying = 3;
     static constexpr int kMediaEnded = 8;
+    static constexpr int kTransitioning = 9; // opening a medium
     static constexpr int kReady = 10;
 
     // Called with the new play state after every change of it.

@@ -11,6 +11,7 @@ QtMediaPlayer::QtMediaPlayer(QObject* parent)
     player_->setAudioOutput(output_);
     connect(player_, &QMediaPlayer::playbackStateChanged, this, [this] { Update(); });
     connect(player_, &QMediaPlayer::mediaStatusChanged, this, [this] { Update(); });
+    connect(player_, &QMediaPlayer::errorOccurred, this, [this] { Update(); });
     connect(player_, &QMediaPlayer::durationChanged, this, &QtMediaPlayer::OnDurationChanged);
 }
 
@@ -56,15 +57,22 @@ double QtMediaPlayer::DurationSeconds() const {
 }
 
 int QtMediaPlayer::PlayState() const {
+    const QMediaPlayer::MediaStatus status = player_->mediaStatus();
     switch (player_->playbackState()) {
     case QMediaPlayer::PlayingState:
+        // Qt says "playing" as soon as it is asked to; it plays only once the
+        // medium has loaded (a missing or broken file never gets there).
+        if (status == QMediaPlayer::LoadingMedia)
+            return kTransitioning;
+        if (status == QMediaPlayer::InvalidMedia || status == QMediaPlayer::NoMedia)
+            return kStopped;
         return kPlaying;
     case QMediaPlayer::PausedState:
         return kPaused;
     case QMediaPlayer::StoppedState:
         break;
     }
-    switch (player_->mediaStatus()) {
+    switch (status) {
     case QMediaPlayer::NoMedia:
         return kUndefined;
     case QMediaPlayer::EndOfMedia:

@@ -13,9 +13,10 @@ namespace platform {
 // QAudioOutput on the default output device. Lives on the GUI thread; the
 // state callback runs from Qt's signals there.
 //
-// Qt's states map onto the play-state numbers as: playing 3, paused 2,
-// stopped at the end of the medium 8, stopped with a loaded medium 10 (ready),
-// any other stop 1, no medium 0.
+// Qt's states map onto the play-state numbers as: playing 3 (once the medium
+// has loaded; 9 while it is still opening, 1 when it cannot be played),
+// paused 2, stopped at the end of the medium 8, stopped with a loaded medium
+// 10 (ready), any other stop 1, no medium 0.
 class QtMediaPlayer : public QObject, public MediaPlayer {
     Q_OBJECT
 public:
