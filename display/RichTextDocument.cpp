@@ -394,9 +394,15 @@ std::optional<RichTextDocument::Word> RichTextDocument::WordAt(int x, int y) con
 RichTextDocument::Position RichTextDocument::NearestPosition(int x, int y) const {
     if (pieces_.empty())
         return {};
-    int lineNo = FirstLineAt(y);
-    if (lineNo >= static_cast<int>(lines_.size()))
-        lineNo = static_cast<int>(lines_.size()) - 1;
+    // Above the text: its start; below it: its end.
+    if (y < 0)
+        return {pieces_.front().ItemNo, pieces_.front().Offset};
+    const int lineNo = FirstLineAt(y);
+    if (lineNo >= static_cast<int>(lines_.size())) {
+        const Piece& last = pieces_.back();
+        const Item& item = items_[static_cast<std::size_t>(last.ItemNo)];
+        return {last.ItemNo, item.Info.IsText() ? last.Offset + last.Length : 1u};
+    }
     const Line& line = lines_[static_cast<std::size_t>(lineNo)];
     if (line.PieceCount == 0)
         return {};

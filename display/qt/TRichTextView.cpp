@@ -22,7 +22,6 @@ namespace {
 
 const QString kNoStyleText = QStringLiteral("Error: text style table not set");
 constexpr int kStepsPerArrow = 2;
-constexpr int kLinkCursor = 101;
 
 } // namespace
 
@@ -319,18 +318,19 @@ void TRichTextView::mousePressEvent(QMouseEvent* event) {
 void TRichTextView::mouseMoveEvent(QMouseEvent* event) {
     const QPoint at = ToDocument(event->position().toPoint());
     const bool overJump = document_.Style() && document_.JumpNoAt(at.x(), at.y()) >= 0;
-    Qt::CursorShape shape = Qt::ArrowCursor;
-    if (overJump) {
-        const int cursor = document_.Style()->JumpCursor;
-        shape = cursor == kLinkCursor || cursor < 0 || cursor > Qt::LastCursor
-                    ? Qt::PointingHandCursor
-                    : static_cast<Qt::CursorShape>(cursor);
-    }
+    const Qt::CursorShape shape = overJump ? Qt::PointingHandCursor : Qt::ArrowCursor;
     if (viewport()->cursor().shape() != shape)
         viewport()->setCursor(shape);
     if (!selecting_ || !(event->buttons() & Qt::LeftButton))
         return;
-    const RichTextDocument::Position current = document_.NearestPosition(at.x(), at.y());
+    // Dragging past the top or bottom edge scrolls the text along.
+    const int y = event->position().toPoint().y();
+    if (y < 0)
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    else if (y >= viewport()->height())
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    const QPoint dragAt = ToDocument(event->position().toPoint());
+    const RichTextDocument::Position current = document_.NearestPosition(dragAt.x(), dragAt.y());
     if (current != anchor_)
         dragged_ = true;
     if (dragged_) {

@@ -351,6 +351,8 @@ TEST_F(RichTextPositions, CopyOverThreeLinesSeparatesThemBySingleCRs) {
     EXPECT_EQ(doc.SelectedText(), "rst\rsecond more\rthird");
     doc.SelectBetween(2, 1, 4, 1);
     EXPECT_EQ(doc.SelectedText(), "co");
+    doc.SelectBetween(50, 99, 50, -5); // from below the text to above it
+    EXPECT_EQ(doc.SelectedText(), "first\rsecond more\rthird");
     doc.ClearSelection();
     EXPECT_FALSE(doc.HasSelection());
     EXPECT_EQ(doc.SelectedText(), "");

@@ -255,13 +255,16 @@ TEST_F(RichTextViewTest, PaintsTextPicturesImagesRulesAndSelection) {
     view.Format();
     view.Document().SetSelection({2, 0}, {2, 2});
     const QImage image = view.viewport()->grab().toImage();
+    // grab() renders in device pixels (twice as many on a 2x screen).
+    const qreal ratio = image.devicePixelRatio();
+    auto at = [&](int x, int y) { return image.pixelColor(qRound(x * ratio), qRound(y * ratio)); };
     const auto& pieces = view.Document().Pieces();
-    EXPECT_EQ(image.pixelColor(pieces[0].Left + 5, pieces[0].Top + 5), QColor(0, 0, 255));
-    EXPECT_EQ(image.pixelColor(pieces[1].Left + 8, pieces[1].Top + 8), QColor(0, 255, 0));
+    EXPECT_EQ(at(pieces[0].Left + 5, pieces[0].Top + 5), QColor(0, 0, 255));
+    EXPECT_EQ(at(pieces[1].Left + 8, pieces[1].Top + 8), QColor(0, 255, 0));
     const QColor highlight = view.palette().color(QPalette::Highlight);
     bool highlighted = false;
     for (int x = pieces[2].Left; x < pieces[2].Left + 8; ++x)
-        highlighted |= image.pixelColor(x, pieces[2].Top + 1) == highlight;
+        highlighted |= at(x, pieces[2].Top + 1) == highlight;
     EXPECT_TRUE(highlighted);
 }
 
