@@ -4,6 +4,10 @@
 
 namespace display {
 
+namespace {
+constexpr long long kMaxPixels = 8192LL * 8192;
+} // namespace
+
 QColor ResolveColor(TColor color, const QPalette& palette) {
     switch (color.GetKind()) {
     case TColor::Kind::Rgb:
@@ -24,7 +28,9 @@ QColor ResolveColor(TColor color, const QPalette& palette) {
 
 QImage ImageFromPicture(const Picture& picture) {
     const QSize size(picture.Width, picture.Height);
-    if (size.isEmpty())
+    // Sizes come from data files too; a picture larger than any screen
+    // (here 8192 x 8192 pixels) is not allocated.
+    if (size.isEmpty() || static_cast<long long>(size.width()) * size.height() > kMaxPixels)
         return {};
     if (!picture.Pixels.empty()) {
         QImage image(size, QImage::Format_RGB32);

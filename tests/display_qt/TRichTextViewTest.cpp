@@ -333,6 +333,8 @@ TEST(RichTextPictures, PicturesConvertBothWays) {
     const QImage filled = ImageFromPicture(broken);
     EXPECT_EQ(filled.size(), QSize(3, 2));
     EXPECT_EQ(filled.pixelColor(2, 1), QColor(0, 0, 255));
+    // A size field that lies is not allocated.
+    EXPECT_TRUE(ImageFromPicture(*Picture::Filled(100000, 100000, 0)).isNull());
 }
 
 } // namespace
