@@ -6,7 +6,9 @@
 #include "platform/Gbk.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
+#include "service/qt/TForm_Help.h"
 #include "storage/TCDF.h"
+#include "study/qt/TForm_EnFollowMP3.h"
 #include "widgets/Application.h"
 #include "widgets/ChromeArt.h"
 #include "widgets/LbSpeedButton.h"
@@ -147,6 +149,8 @@ void TForm_Main::BuildHead(QWidget* body) {
     LbSpeedButton_DL = makeButton("下载", "词典下载");
     LbSpeedButton_SoftUpdate = makeButton("更新", nullptr);
     LbSpeedButton_SoftUpdate->hide();
+    connect(LbSpeedButton_Help, &QAbstractButton::clicked, this,
+            [this] { service::ShowHelp(this); });
     // The windows behind these buttons talk to the service; until they are
     // part of the program the buttons do nothing.
     LbSpeedButton_OnLine->setEnabled(false);

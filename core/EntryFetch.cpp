@@ -31,8 +31,10 @@ bool DownloadNothing(EntryFetch&, const std::string&) {
 
 } // namespace
 
-EntryFetch::EntryFetch()
-    : entryTempFile_(platform::InProgramFolder("voc.tmp")), downloader_(DownloadNothing) {}
+EntryFetch::EntryFetch(std::string entryTempFile)
+    : entryTempFile_(entryTempFile.empty() ? platform::InProgramFolder("voc.tmp")
+                                           : std::move(entryTempFile)),
+      downloader_(DownloadNothing) {}
 
 void EntryFetch::SetDownloader(Downloader downloader) {
     downloader_ = downloader ? std::move(downloader) : Downloader(DownloadNothing);

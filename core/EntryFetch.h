@@ -30,8 +30,9 @@ public:
     // result is DownloadEntry's job, not the downloader's.
     using Downloader = std::function<bool(EntryFetch& fetch, const std::string& word)>;
 
-    // The program folder is taken once, at construction.
-    EntryFetch();
+    // entryTempFile: the package file handed to the opener; empty means
+    // "voc.tmp" in the program folder (taken once, at construction).
+    explicit EntryFetch(std::string entryTempFile = {});
 
     const std::string& EntryTempFile() const { return entryTempFile_; }
 

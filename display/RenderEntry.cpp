@@ -288,7 +288,9 @@ std::vector<std::string> RenderEntryText(std::string_view entryRecord, int width
     RichTextDocument document;
     document.SetStyle(std::make_shared<const TTextStyleTable>(VocStyleTable()));
     ActionList actions;
-    if (!RenderEntry(entryRecord, document, actions, nullptr))
+    // Images without pictures: they keep their 16 x 16 place in the layout.
+    auto images = std::make_shared<const TImageList>();
+    if (!RenderEntry(entryRecord, document, actions, images))
         return {};
     // The phonetic letters are ASCII and map one to one onto IPA symbols, so
     // they keep their columns; they are found on the laid-out line by their

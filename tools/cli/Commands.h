@@ -28,6 +28,7 @@ std::span<const Command> AllCommands();
 
 int RunCdf(const CommandArgs& args);
 int RunSearch(const CommandArgs& args);
+int RunShow(const CommandArgs& args);
 int RunHelp(const CommandArgs& args);
 
 } // namespace tools
