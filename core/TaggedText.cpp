@@ -7,6 +7,10 @@ constexpr unsigned char UpperAscii(unsigned char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c;
 }
 
+constexpr bool IsAsciiLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
 bool MatchesAt(std::string_view text, size_t pos, std::string_view needle, bool caseSensitive) {
     if (caseSensitive)
         return text.compare(pos, needle.size(), needle) == 0;
@@ -18,22 +22,42 @@ bool MatchesAt(std::string_view text, size_t pos, std::string_view needle, bool 
     return true;
 }
 
+// Bytes of the character at `pos`: a GBK lead byte followed by another byte
+// is one character.
+size_t CharacterLength(std::string_view text, size_t pos) {
+    return (static_cast<unsigned char>(text[pos]) >= 0x81 && pos + 1 < text.size()) ? 2 : 1;
+}
+
 } // namespace
 
 size_t FindWholeChar(std::string_view text, std::string_view needle, bool caseSensitive,
                      size_t from) {
     if (from > text.size() || needle.size() > text.size() - from)
         return std::string_view::npos;
+    // Fast paths: let find() locate candidates (the whole needle, or its
+    // first byte when that is not a letter and so folds to itself), then walk
+    // the character boundaries up to each one to see whether it starts a
+    // character.
+    if (!needle.empty() && (caseSensitive || !IsAsciiLetter(needle[0]))) {
+        size_t boundary = from;
+        for (size_t start = from;;) {
+            const size_t at =
+                caseSensitive ? text.find(needle, start) : text.find(needle[0], start);
+            if (at == std::string_view::npos || at > text.size() - needle.size())
+                return std::string_view::npos;
+            while (boundary < at)
+                boundary += CharacterLength(text, boundary);
+            if (boundary == at && (caseSensitive || MatchesAt(text, at, needle, false)))
+                return at;
+            start = at + 1;
+        }
+    }
     const size_t last = text.size() - needle.size();
     size_t i = from;
     while (i <= last) {
         if (MatchesAt(text, i, needle, caseSensitive))
             return i;
-        // A GBK lead byte followed by another byte is one character.
-        if (static_cast<unsigned char>(text[i]) >= 0x81 && i + 1 < text.size())
-            i += 2;
-        else
-            i += 1;
+        i += CharacterLength(text, i);
     }
     return std::string_view::npos;
 }

@@ -5,7 +5,6 @@
 #include "storage/TCDF.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -73,10 +72,9 @@ uint32_t ReadLe32(std::string_view bytes, size_t pos) {
            static_cast<uint32_t>(static_cast<unsigned char>(bytes[pos + 3])) << 24;
 }
 
-// `out` = `gloss` with every "<0D0A>" (any letter case) written as two spaces:
-// the gloss as the result list shows it.
-void ShownGloss(std::string& out, std::string_view gloss) {
-    out.clear();
+// Appends `gloss` with every "<0D0A>" (any letter case) written as two
+// spaces: the gloss as the result list shows it.
+void AppendShownGloss(std::string& out, std::string_view gloss) {
     size_t from = 0;
     for (;;) {
         size_t at = FindWholeChar(gloss, LineBreakEscape, false, from);
@@ -97,6 +95,21 @@ std::string MakeResultLine(std::string_view prefix, std::string_view headword,
     line.append(prefix).append("<En>").append(headword).append("</En><Cn>");
     line.append(shownGloss).append("</Cn>");
     return line;
+}
+
+constexpr size_t LengthPrefixSize = 2 * sizeof(size_t);
+
+// `length` in upper-case hexadecimal, at least two digits, written into
+// `buffer` (LengthPrefixSize bytes).
+std::string_view LengthPrefix(size_t length, char* buffer) {
+    constexpr char digits[] = "0123456789ABCDEF";
+    char* end = buffer + LengthPrefixSize;
+    char* begin = end;
+    do {
+        *--begin = digits[length & 0xF];
+        length >>= 4;
+    } while (length != 0 || end - begin < 2);
+    return {begin, static_cast<size_t>(end - begin)};
 }
 
 SearchOutcome Failure(std::string error) {
@@ -137,6 +150,8 @@ std::string ListItem(std::string_view resultLine) {
 bool WordIndex::LoadWordIndex(const std::string& path) {
     headwordList_.clear();
     glossList_.clear();
+    shownGlosses_.clear();
+    shownGlossEnds_.clear();
     letterBuckets_.clear();
     pairBuckets_.clear();
     cnCharTable_.clear();
@@ -154,6 +169,7 @@ bool WordIndex::LoadWordIndex(const std::string& path) {
     loaded_[HeadwordMember] = cdf.ReadStrings(HeadwordMember, headwordList_);
     if (loaded_[HeadwordMember])
         loaded_[GlossMember] = cdf.ReadStrings(GlossMember, glossList_);
+    PackShownGlosses();
     loaded_[LetterBucketMember] = cdf.ReadString(LetterBucketMember, letterBuckets_);
     loaded_[PairBucketMember] = cdf.ReadStrings(PairBucketMember, pairBuckets_);
     loaded_[CnCharTableMember] = cdf.ReadStream(CnCharTableMember, cnCharTable_);
@@ -166,6 +182,24 @@ bool WordIndex::LoadWordIndex(const std::string& path) {
         pairIndex_.try_emplace(UpperAscii(GetTagValue(pairBuckets_[i], "EN")), i);
 
     return loaded_[HeadwordMember] && loaded_[GlossMember];
+}
+
+void WordIndex::PackShownGlosses() {
+    size_t bytes = 0;
+    for (const std::string& gloss : glossList_)
+        bytes += gloss.size();
+    shownGlosses_.reserve(bytes);
+    shownGlossEnds_.reserve(glossList_.size() + 1);
+    shownGlossEnds_.push_back(0);
+    for (const std::string& gloss : glossList_) {
+        AppendShownGloss(shownGlosses_, gloss);
+        shownGlossEnds_.push_back(static_cast<uint32_t>(shownGlosses_.size()));
+    }
+}
+
+std::string_view WordIndex::ShownGloss(size_t line) const {
+    return std::string_view(shownGlosses_)
+        .substr(shownGlossEnds_[line], shownGlossEnds_[line + 1] - shownGlossEnds_[line]);
 }
 
 void WordIndex::SetFilter(bool words, bool phrases) {
@@ -265,17 +299,15 @@ SearchOutcome WordIndex::SearchEnglish() {
 
     std::vector<std::string> results;
     results.reserve(n <= 2 ? std::min<size_t>(bucket.Count, ResultCap + 1) : 64);
-    char prefix[24];
-    std::string gloss;
+    char prefix[LengthPrefixSize];
     for (size_t i = bucket.Start; i < end; ++i) {
         const std::string& headword = headwordList_[i];
         if (n >= 3 && !StartsWithIgnoringCase(headword, q))
             continue;
         if (!PassesFilter(headword))
             continue;
-        std::snprintf(prefix, sizeof prefix, "%02zX", headword.size());
-        ShownGloss(gloss, glossList_[i]);
-        results.push_back(MakeResultLine(prefix, headword, gloss));
+        results.push_back(
+            MakeResultLine(LengthPrefix(headword.size(), prefix), headword, ShownGloss(i)));
         if (n <= 2 && results.size() > ResultCap)
             break;
     }
@@ -310,22 +342,24 @@ SearchOutcome WordIndex::SearchChinese() {
 
     std::vector<std::string> results;
     results.reserve(n < 3 ? std::min<size_t>(count, ResultCap + 1) : 64);
-    std::string gloss;
     for (uint32_t k = 0; k < count; ++k) {
         const uint32_t line = ReadLe32(cnPostings_, offset + size_t{k} * 4);
         if (std::string error = CheckLine(line); !error.empty())
             return Failure("posting " + std::to_string(k) + " of code " + std::to_string(code) +
                            ": " + error);
+        // The gloss test comes before the filter only because it rules out
+        // most candidates of a long run without touching their headwords;
+        // both must pass either way.
+        const std::string_view gloss = ShownGloss(line);
+        // The query must occur in the shown gloss as whole characters: a byte
+        // match that starts on a trail byte is a different text.
+        if (n >= 3 && FindWholeChar(gloss, q, true) == std::string_view::npos)
+            continue;
         const std::string& headword = headwordList_[line];
         if (!PassesFilter(headword))
             continue;
         if (n < 3 && results.size() > ResultCap)
             break;
-        ShownGloss(gloss, glossList_[line]);
-        // The query must occur in the shown gloss as whole characters: a byte
-        // match that starts on a trail byte is a different text.
-        if (n >= 3 && FindWholeChar(gloss, q, true) == std::string_view::npos)
-            continue;
         results.push_back(MakeResultLine({}, headword, gloss));
     }
     resultList_.swap(results);

@@ -104,6 +104,10 @@ public:
 
 private:
     bool PassesFilter(std::string_view headword) const;
+    void PackShownGlosses();
+    // Gloss of a line as listed (line breaks shown as two spaces); the line
+    // must be valid.
+    std::string_view ShownGloss(size_t line) const;
     // Error text when line `line` is not in both the headword and gloss list.
     std::string CheckLine(uint64_t line) const;
 
@@ -115,7 +119,12 @@ private:
     std::string cnPostings_;
     bool loaded_[6] = {};
 
-    // Derived at load: upper-cased "EN" value -> first record carrying it.
+    // Derived at load. The glosses as listed, packed end to end so that a
+    // long posting run reads them from one block of memory rather than from
+    // strings spread over the heap; shownGlossEnds_[i] .. [i + 1] is line i.
+    std::string shownGlosses_;
+    std::vector<uint32_t> shownGlossEnds_; // shown text is never longer than the stored member
+    // Upper-cased "EN" value -> first pair bucket record carrying it.
     std::unordered_map<std::string, size_t> pairIndex_;
 
     bool showWords_ = true;

@@ -85,6 +85,14 @@ TEST(TaggedTextTest, MatchNeverStartsInsideDoubleByteCharacter) {
     // A value holding Chinese text and a closing marker is cut at the marker.
     const std::string gloss = Gbk("喜欢<0D0A>爱");
     EXPECT_EQ(GetTagValue("<Cn>" + gloss + "</Cn>", "Cn"), gloss);
+    // Markers that start with a non-letter may also sit on trail bytes
+    // (0x40 '@' is one); with and without case folding.
+    EXPECT_EQ(TextBetween("\xB0@@x", "@", ""), "x");
+    EXPECT_EQ(TextBetween("\xB0@@x", "@", "", true), "x");
+    EXPECT_EQ(TextBetween("\xB0@x", "@", ""), "");
+    EXPECT_EQ(TextBetween("\xB0@x", "@x", "", true), "");
+    EXPECT_EQ(TextBetween("a\xB0[b[c]", "[", "]"), "c");
+    EXPECT_EQ(TextBetween("a\xB0[b[c]", "[", "]", true), "c");
     // A lone lead byte at the very end is still searched as one byte.
     EXPECT_EQ(TextBetween("x\xB0", "\xB0", ""), "");
     EXPECT_EQ(TextBetween("x\xB0", "x", ""), "\xB0");

@@ -73,10 +73,17 @@ inline void SetPostings(VocMembers& members,
     }
 }
 
-inline VocMembers BuildVocMembers(std::vector<VocEntry> entries) {
-    std::stable_sort(entries.begin(), entries.end(), [](const VocEntry& a, const VocEntry& b) {
-        return UpperText(a.Headword) < UpperText(b.Headword);
-    });
+inline VocMembers BuildVocMembers(std::vector<VocEntry> unsorted) {
+    std::vector<std::pair<std::string, size_t>> keys; // upper-cased headword, input position
+    keys.reserve(unsorted.size());
+    for (size_t i = 0; i < unsorted.size(); ++i)
+        keys.emplace_back(UpperText(unsorted[i].Headword), i);
+    std::stable_sort(keys.begin(), keys.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<VocEntry> entries;
+    entries.reserve(unsorted.size());
+    for (const auto& key : keys)
+        entries.push_back(std::move(unsorted[key.second]));
     VocMembers members;
     std::map<std::string, std::pair<uint32_t, uint32_t>> pairs; // prefix -> start, count
     std::array<std::pair<uint32_t, uint32_t>, 26> letters{};
