@@ -117,7 +117,7 @@ ChineseGlosses::ChineseGlosses(const std::vector<CedictEntry>& entries) : entrie
         const auto found = containing.find(entry.Simplified);
         const double compounds = found == containing.end() ? 0.0 : found->second;
         const int productivity =
-            length == 1 ? std::min(60, static_cast<int>(12 * std::log2(1 + compounds)))
+            length == 1 ? std::min(160, static_cast<int>(20 * std::log2(1 + compounds)))
                         : std::min(240, static_cast<int>(60 * std::log2(1 + compounds)));
         const int senseCount = static_cast<int>(entry.Senses.size());
         for (uint16_t s = 0; s < entry.Senses.size() && s < 40; ++s) {

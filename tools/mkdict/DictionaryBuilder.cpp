@@ -67,6 +67,29 @@ bool SingleWord(std::string_view key) {
            key[0] >= 'a' && key[0] <= 'z';
 }
 
+// Tag counts decide; occurrences in the glosses (capped, so that "genus" or
+// "used" do not climb) order the long tail that the tag counts leave at zero.
+uint64_t Frequency(const WordNetLemma& lemma) {
+    return lemma.TagCount * 16 + std::min<uint64_t>(lemma.GlossCount, 400) / 4;
+}
+
+// The parts of speech that get inflected forms: the most used one, and any
+// other with tagged uses ("go" is no adjective with "goer", "goest").
+std::vector<char> InflectingParts(const WordNetLemma& lemma) {
+    std::map<char, uint64_t> tags;
+    for (const WordNetSense& sense : lemma.Senses) {
+        tags[sense.Pos] += sense.TagCount;
+    }
+    std::vector<char> parts;
+    for (const WordNetSense& sense : lemma.Senses) {
+        if (std::find(parts.begin(), parts.end(), sense.Pos) == parts.end() &&
+            (parts.empty() || tags[sense.Pos] > 0)) {
+            parts.push_back(sense.Pos);
+        }
+    }
+    return parts;
+}
+
 std::vector<char> PartsOf(const WordNetLemma& lemma) {
     std::vector<char> parts;
     for (const WordNetSense& sense : lemma.Senses) {
@@ -172,6 +195,7 @@ DictionaryBuilder::ParseOverrides(std::string_view text) {
             continue;
         }
         Override entry;
+        entry.Order = out.size();
         entry.Name = Trim(line.substr(0, tab));
         for (const std::string& part : Split(line.substr(tab + 1), '|')) {
             std::string piece = Trim(part);
@@ -200,8 +224,10 @@ DictionaryBuilder::ParseOverrides(std::string_view text) {
                 entry.Lines.push_back(std::move(chinese));
             }
         }
-        if (!entry.Name.empty() && !entry.Lines.empty() && UsableHeadword(AsciiLower(entry.Name))) {
-            out[AsciiLower(entry.Name)] = std::move(entry);
+        const std::string key = AsciiLower(entry.Name);
+        if (!entry.Name.empty() && !entry.Lines.empty() && UsableHeadword(key) &&
+            !out.contains(key)) {
+            out[key] = std::move(entry);
         }
     }
     return out;
@@ -362,7 +388,7 @@ int DictionaryBuilder::Run(std::ostream& log) {
     std::unordered_map<std::string, const WordNetLemma*> lemmaOf;
     uint64_t topFrequency = 0;
     for (const auto& [key, lemma] : wordNet.Lemmas()) {
-        topFrequency = std::max(topFrequency, lemma.TagCount * 4 + lemma.GlossCount);
+        topFrequency = std::max(topFrequency, Frequency(lemma));
     }
     auto addCandidate = [&](Headword word, const WordNetLemma* lemma) {
         const std::vector<char> parts = lemma != nullptr ? PartsOf(*lemma) : std::vector<char>{};
@@ -385,14 +411,13 @@ int DictionaryBuilder::Run(std::ostream& log) {
         word.Capitalised = !word.Name.empty() && word.Name[0] >= 'A' && word.Name[0] <= 'Z';
         // Tag counts weigh most; occurrences in the glosses order the long
         // tail the tag counts leave at zero.
-        word.Frequency = lemma.TagCount * 4 + lemma.GlossCount;
+        word.Frequency = Frequency(lemma);
         word.SenseCount = static_cast<int>(lemma.Senses.size());
         addCandidate(std::move(word), &lemma);
     }
     // Hand-made words WordNet lacks (articles, pronouns, prepositions) are
     // among the most frequent of all: ranked first, in file order.
     {
-        uint64_t bonus = overrides.size();
         for (const auto& [key, entry] : overrides) {
             if (wordNet.Lemmas().contains(key) || !UsableHeadword(key)) {
                 continue;
@@ -400,7 +425,8 @@ int DictionaryBuilder::Run(std::ostream& log) {
             Headword word;
             word.Key = key;
             word.Name = entry.Name;
-            word.Frequency = topFrequency + bonus--;
+            word.Capitalised = !word.Name.empty() && word.Name[0] >= 'A' && word.Name[0] <= 'Z';
+            word.Frequency = topFrequency + overrides.size() - entry.Order;
             addCandidate(std::move(word), nullptr);
         }
     }
@@ -467,7 +493,9 @@ int DictionaryBuilder::Run(std::ostream& log) {
         if (word.Ipa.empty()) {
             askEspeak.push_back(i);
         }
-        word.Forms = inflections.Forms(word.Key, parts, cmu.Syllables(word.Key));
+        word.Forms = inflections.Forms(
+            word.Key, lemma != nullptr ? InflectingParts(*lemma) : std::vector<char>{},
+            cmu.Syllables(word.Key));
         std::vector<std::string> spellings = {word.Key};
         for (const std::string& form : word.Forms.All()) {
             spellings.push_back(form);

@@ -63,6 +63,7 @@ public:
 
     // Hand-checked glosses: "word<TAB>label 词；词 | label 词", '#' comments.
     struct Override {
+        size_t Order = 0; // position in the file
         std::string Name;
         std::vector<Headword::ChineseLine> Lines;
     };

@@ -1,0 +1,150 @@
+#include "tools/MkdictInputs.h"
+
+#include "tools/mkdict/TextUtil.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <vector>
+
+namespace mkdict_test {
+namespace {
+
+struct Synset {
+    char Pos;          // n v a r
+    const char* Words; // "go travel move", '_' inside phrases
+    const char* Gloss;
+    std::vector<unsigned> TagCounts; // one per word
+};
+
+const std::vector<Synset>& Synsets() {
+    static const std::vector<Synset> synsets = {
+        {'n', "apple", "fruit with red or yellow or green skin; \"an apple a day\"", {5}},
+        {'n', "book", "a written work or composition; \"I read a good book\"", {10}},
+        {'v',
+         "book reserve",
+         "arrange for and reserve in advance; \"please book two seats\"",
+         {3, 2}},
+        {'v', "go travel move", "change location; \"how fast does your new car go?\"", {20, 4, 6}},
+        {'n', "go go_game", "a board game for two players", {0, 0}},
+        {'v', "run", "move fast by using one's feet; \"don't run in the hall\"", {8}},
+        {'n', "computer computing_machine", "a machine for performing calculations", {4, 0}},
+        {'n', "Paris City_of_Light", "the capital of France", {2, 0}},
+        {'n', "apple_juice", "juice from apples", {0}},
+        {'n', "noodle", "a ribbonlike strip of pasta", {1}},
+    };
+    return synsets;
+}
+
+char SynsetType(char pos) {
+    return pos == 'n' ? '1' : pos == 'v' ? '2' : pos == 'a' ? '3' : '4';
+}
+
+void Write(const std::string& path, const std::string& text) {
+    tools::WriteWholeFile(path, text);
+}
+
+} // namespace
+
+TempFolder::TempFolder() {
+    char name[] = "/tmp/quendic-mkdict-test-XXXXXX";
+    path_ = ::mkdtemp(name);
+}
+
+TempFolder::~TempFolder() {
+    std::error_code error;
+    std::filesystem::remove_all(path_, error);
+}
+
+void WriteWordNet(const std::string& folder) {
+    std::filesystem::create_directories(folder);
+    std::map<char, std::string> data;
+    for (char pos : {'n', 'v', 'a', 'r'}) {
+        data[pos] = "  1 This header line stands for the licence text.\n";
+    }
+    std::string index;
+    std::map<std::string, int> senseNumbers;
+    for (const Synset& synset : Synsets()) {
+        std::string& file = data[synset.Pos];
+        char offset[16];
+        std::snprintf(offset, sizeof offset, "%08zu", file.size());
+        const std::vector<std::string> words = tools::Words(synset.Words);
+        char count[8];
+        std::snprintf(count, sizeof count, "%02zx", words.size());
+        std::string line = std::string(offset) + " 05 " + synset.Pos + " " + count;
+        for (const std::string& word : words) {
+            line += " " + word + " 0";
+        }
+        line += " 000 | " + std::string(synset.Gloss) + "  \n";
+        file += line;
+        for (size_t w = 0; w < words.size(); ++w) {
+            const std::string lemma = tools::AsciiLower(words[w]);
+            const int number = ++senseNumbers[lemma + synset.Pos];
+            index += lemma + "%" + SynsetType(synset.Pos) + ":05:00:: " + offset + " " +
+                     std::to_string(number) + " " + std::to_string(synset.TagCounts[w]) + "\n";
+        }
+    }
+    Write(folder + "/data.noun", data['n']);
+    Write(folder + "/data.verb", data['v']);
+    Write(folder + "/data.adj", data['a']);
+    Write(folder + "/data.adv", data['r']);
+    Write(folder + "/index.sense", index);
+    Write(folder + "/noun.exc", "");
+    Write(folder + "/verb.exc", "went go\nrunning run\nran run\n");
+    Write(folder + "/adj.exc", "");
+}
+
+tools::BuildOptions WriteInputs(const std::string& folder) {
+    tools::BuildOptions options;
+    options.OutFolder = folder + "/out";
+    options.ServiceFolder = folder + "/service";
+    options.Words = 100;
+    options.Audio = 0;
+    options.Espeak = false;
+    options.Jobs = 2;
+    options.WordNet = folder + "/wordnet";
+    WriteWordNet(options.WordNet);
+
+    options.Cedict = folder + "/cedict.js";
+    Write(options.Cedict, "module.exports = `# CC-CEDICT\n"
+                          "# a comment line\n"
+                          "蘋果 苹果 [ping2 guo3] /apple/CL:個|个[ge4]/\n"
+                          "蘋果汁 苹果汁 [ping2 guo3 zhi1] /apple juice/\n"
+                          "蘋 苹 [ping2] /(Tw) apple/\n"
+                          "書 书 [shu1] /book/letter/CL:本[ben3]/\n"
+                          "書本 书本 [shu1 ben3] /book/CL:本[ben3]/\n"
+                          "預訂 预订 [yu4 ding4] /to place an order/to book ahead/\n"
+                          "去 去 [qu4] /to go/to go to (a place)/\n"
+                          "走 走 [zou3] /to walk/to go/to move/\n"
+                          "跑 跑 [pao3] /to run/to escape/\n"
+                          "巴黎 巴黎 [Ba1 li2] /Paris, capital of France/\n"
+                          "喜歌劇院 喜歌剧院 [xi3 ge1 ju4 yuan4] /Opera-Comique (Paris)/\n"
+                          "電腦 电脑 [dian4 nao3] /computer/CL:臺|台[tai2]/\n"
+                          "𰻞𰻞麵 𰻝𰻝面 [biang2 biang2 mian4] /noodle/\n"
+                          "麵條 面条 [mian4 tiao2] /noodle/\n"
+                          "this line is malformed\n"
+                          "蘋果樹 苹果树 [ping2 guo3 shu4] /apple tree/`;\n");
+
+    options.CmuDict = folder + "/cmudict.out";
+    Write(options.CmuDict, "MNCL\n"
+                           "(\"apple\" nil (((ae) 1) ((p ax l) 0)))\n"
+                           "(\"book\" nil (((b uh k) 1)))\n"
+                           "(\"go\" nil (((g ow) 1)))\n"
+                           "(\"run\" nil (((r ah n) 1)))\n"
+                           "(\"computer\" nil (((k ax m) 0) ((p y uw) 1) ((t er) 0)))\n"
+                           "(\"paris\" nil (((p ae) 1) ((r ax s) 0)))\n"
+                           "(\"juice\" nil (((jh uw s) 1)))\n"
+                           "(\"the\" dt (((dh ax) 0)))\n");
+
+    options.Verbs = folder + "/verbs.json";
+    Write(options.Verbs, "{\"go\":[[\"went\",\"gone\"]],\"run\":[[\"ran\",\"run\"]]}");
+
+    options.Overrides = folder + "/overrides.txt";
+    Write(options.Overrides, "# hand-checked\n"
+                             "the\tart. 这；那\n"
+                             "computer\tn. 计算机；电脑\n");
+    return options;
+}
+
+} // namespace mkdict_test

@@ -1,0 +1,162 @@
+#include "tools/MkdictInputs.h"
+#include "tools/mkdict/CedictReader.h"
+#include "tools/mkdict/CmuPhonetics.h"
+#include "tools/mkdict/Inflections.h"
+#include "tools/mkdict/WordNetReader.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace tools;
+
+TEST(CedictReaderTest, ReadsTheModuleFormAndSkipsCommentsAndMalformedLines) {
+    CedictReader reader;
+    reader.Parse("module.exports = `# CC-CEDICT\n"
+                 "蘋果 苹果 [ping2 guo3] /apple/CL:個|个[ge4]/\r\n"
+                 "no brackets here\n"
+                 "巴黎 巴黎 [Ba1 li2] /Paris, capital of France/`;");
+    ASSERT_EQ(reader.Entries().size(), 2u);
+    const CedictEntry& apple = reader.Entries()[0];
+    EXPECT_EQ(apple.Simplified, "苹果");
+    EXPECT_EQ(apple.Pinyin, "ping2 guo3");
+    EXPECT_EQ(apple.Senses, (std::vector<std::string>{"apple", "CL:個|个[ge4]"}));
+    EXPECT_FALSE(apple.ProperNoun);
+    EXPECT_TRUE(reader.Entries()[1].ProperNoun);
+}
+
+TEST(CedictReaderTest, RejectsLinesWithoutAllParts) {
+    CedictEntry entry;
+    EXPECT_FALSE(CedictReader::ParseLine("# comment", entry));
+    EXPECT_FALSE(CedictReader::ParseLine("書 书 /book/", entry));
+    EXPECT_FALSE(CedictReader::ParseLine("書 书 [shu1]", entry));
+    EXPECT_FALSE(CedictReader::ParseLine("書 书 [shu1] //", entry));
+    EXPECT_TRUE(CedictReader::ParseLine("書 书 [shu1] /book/", entry));
+}
+
+TEST(WordNetReaderTest, ParsesDataLinesWithDefinitionAndExamples) {
+    WordNetReader::SynsetLine synset;
+    ASSERT_TRUE(WordNetReader::ParseDataLine(
+        "01835496 38 v 02 go 0 travel 1 001 @ 01831531 v 0000 01 + 02 00 | change location; "
+        "\"how fast does your car go?\"; \"we travel by car\"  ",
+        synset));
+    EXPECT_EQ(synset.Words, (std::vector<std::string>{"go", "travel"}));
+    EXPECT_EQ(synset.Definition, "change location");
+    EXPECT_EQ(synset.Examples,
+              (std::vector<std::string>{"how fast does your car go?", "we travel by car"}));
+    EXPECT_FALSE(WordNetReader::ParseDataLine("01835496 38 v", synset));
+    EXPECT_FALSE(WordNetReader::ParseDataLine("01835496 38 v zz go 0 | gloss", synset));
+    EXPECT_EQ(WordNetWordToText("beautiful(a)"), "beautiful");
+    EXPECT_EQ(WordNetWordToText("apple_juice"), "apple juice");
+}
+
+TEST(WordNetReaderTest, GathersSensesByTagCountWithSynonymsAndSpelling) {
+    mkdict_test::TempFolder folder;
+    mkdict_test::WriteWordNet(folder.Path());
+    WordNetReader wordNet;
+    ASSERT_TRUE(wordNet.Load(folder.Path()));
+    const auto& lemmas = wordNet.Lemmas();
+    ASSERT_TRUE(lemmas.contains("go"));
+    const WordNetLemma& go = lemmas.at("go");
+    EXPECT_EQ(go.TagCount, 20u);
+    ASSERT_EQ(go.Senses.size(), 2u);
+    EXPECT_EQ(go.Senses[0].Pos, 'v'); // tagged verb sense before the untagged noun
+    EXPECT_EQ(go.Senses[0].Synonyms, (std::vector<std::string>{"travel", "move"}));
+    EXPECT_EQ(go.Senses[1].Synonyms, (std::vector<std::string>{"go game"}));
+    EXPECT_EQ(lemmas.at("paris").Display, "Paris");
+    EXPECT_TRUE(lemmas.contains("apple juice"));
+    EXPECT_GT(lemmas.at("apple").GlossCount, 0u); // "an apple a day"
+    EXPECT_EQ(wordNet.ExceptionForms('v', "run"), (std::vector<std::string>{"running", "ran"}));
+    EXPECT_FALSE(wordNet.Load(folder.Path() + "/missing"));
+}
+
+TEST(CmuPhoneticsTest, ConvertsSyllablesToIpaWithStressBeforeTheOnset) {
+    std::string word;
+    std::string ipa;
+    int syllables = 0;
+    ASSERT_TRUE(
+        CmuPhonetics::ParseLine("(\"apple\" nil (((ae) 1) ((p ax l) 0)))", word, ipa, &syllables));
+    EXPECT_EQ(word, "apple");
+    EXPECT_EQ(ipa, "ˈæpəl");
+    EXPECT_EQ(syllables, 2);
+    ASSERT_TRUE(CmuPhonetics::ParseLine("(\"computer\" nil (((k ax m) 0) ((p y uw) 1) ((t er) 0)))",
+                                        word, ipa));
+    EXPECT_EQ(ipa, "kəmˈpjutɚ");
+    ASSERT_TRUE(
+        CmuPhonetics::ParseLine("(\"aardvark\" nil (((aa r d) 1) ((v aa r k) 1)))", word, ipa));
+    EXPECT_EQ(ipa, "ˈɑɹdˌvɑɹk");
+    ASSERT_TRUE(CmuPhonetics::ParseLine("(\"run\" nil (((r ah n) 1)))", word, ipa));
+    EXPECT_EQ(ipa, "ɹʌn"); // one syllable: no mark; stressed ah is ʌ
+    ASSERT_TRUE(CmuPhonetics::ParseLine("(\"bird\" nil (((b er d) 1)))", word, ipa));
+    EXPECT_EQ(ipa, "bɝd");
+    EXPECT_FALSE(CmuPhonetics::ParseLine("(\"odd\" nil (((qq) 1)))", word, ipa));
+    EXPECT_FALSE(CmuPhonetics::ParseLine("MNCL", word, ipa));
+    EXPECT_FALSE(CmuPhonetics::ParseLine("(\"cut\" nil (((k ah t)", word, ipa));
+}
+
+TEST(CmuPhoneticsTest, JoinsPhrasesAndKeepsTheFirstReading) {
+    CmuPhonetics cmu;
+    cmu.Parse("(\"read\" v (((r iy d) 1)))\n(\"read\" n (((r eh d) 1)))\n"
+              "(\"book\" nil (((b uh k) 1)))\n(\"in\" nil (((ih n) 0)))\n");
+    EXPECT_EQ(cmu.Ipa("Read"), "ɹid");
+    EXPECT_EQ(cmu.Ipa("read in"), "ɹid ɪn");
+    EXPECT_EQ(cmu.Ipa("book-in"), "bʊk-ɪn");
+    EXPECT_EQ(cmu.Ipa("read out"), ""); // a word is missing
+    EXPECT_EQ(cmu.Syllables("book"), 1);
+    EXPECT_EQ(cmu.Syllables("unknown"), 0);
+}
+
+TEST(CmuPhoneticsTest, NormalisesEspeakSymbolsAndMovesStressMarks) {
+    EXPECT_EQ(CmuPhonetics::NormaliseEspeak("həlˈoʊ"), "həˈloʊ");
+    EXPECT_EQ(CmuPhonetics::NormaliseEspeak("ɡˈoʊɪŋ"), "ˈɡoʊɪŋ");
+    EXPECT_EQ(CmuPhonetics::NormaliseEspeak("wˈɜːld"), "ˈwɝld");
+    EXPECT_EQ(CmuPhonetics::NormaliseEspeak("zaɪlˈɑːfənˌɪst"), "zaɪˈlɑfəˌnɪst");
+    EXPECT_EQ(CmuPhonetics::NormaliseEspeak("bˈɛɾɚ"), "ˈbɛtɚ");
+    EXPECT_EQ(CmuPhonetics::NormaliseEspeak(" ˈæpəl \n"), "ˈæpəl");
+}
+
+TEST(InflectionsTest, IrregularVerbsTellPastFromParticiple) {
+    mkdict_test::TempFolder folder;
+    mkdict_test::WriteWordNet(folder.Path());
+    WordNetReader wordNet;
+    ASSERT_TRUE(wordNet.Load(folder.Path()));
+    Inflections inflections(&wordNet);
+    ASSERT_TRUE(inflections.ParseIrregularVerbs(
+        "{\"go\":[[\"went\",\"gone\"]],\"be\":[[\"was\",\"been\"],[\"were\",\"been\"]]}"));
+    EXPECT_EQ(inflections.IrregularVerbCount(), 2u);
+    const InflectedForms go = inflections.Forms("go", {'v'}, 1);
+    EXPECT_EQ(Inflections::Describe(go),
+              "过去式: went  过去分词: gone  现在分词: going  第三人称单数: goes");
+    // Doubling comes from the exception list ("running run").
+    const InflectedForms run = inflections.Forms("run", {'v'}, 1);
+    EXPECT_EQ(run.PresentParticiple, "running");
+    EXPECT_EQ(inflections.Forms("be", {'v'}, 1).ThirdPerson, "is");
+    EXPECT_FALSE(inflections.ParseIrregularVerbs("[\"go\"]"));
+    EXPECT_FALSE(inflections.ParseIrregularVerbs("{\"go\":[[\"went\""));
+}
+
+TEST(InflectionsTest, RegularSpellingRules) {
+    Inflections inflections;
+    EXPECT_EQ(inflections.Forms("apple", {'n'}, 2).Plural, "apples");
+    EXPECT_EQ(inflections.Forms("box", {'n'}, 1).Plural, "boxes");
+    EXPECT_EQ(inflections.Forms("city", {'n'}, 2).Plural, "cities");
+    EXPECT_EQ(inflections.Forms("day", {'n'}, 1).Plural, "days");
+    const InflectedForms study = inflections.Forms("study", {'v'}, 2);
+    EXPECT_EQ(study.Past, "studied");
+    EXPECT_EQ(study.ThirdPerson, "studies");
+    EXPECT_EQ(study.PresentParticiple, "studying");
+    const InflectedForms make = inflections.Forms("bake", {'v'}, 1);
+    EXPECT_EQ(make.Past, "baked");
+    EXPECT_EQ(make.PresentParticiple, "baking");
+    EXPECT_EQ(inflections.Forms("stop", {'v'}, 1).Past, "stopped");
+    EXPECT_EQ(inflections.Forms("visit", {'v'}, 2).Past, "visited");
+    EXPECT_EQ(inflections.Forms("die", {'v'}, 1).PresentParticiple, "dying");
+    const InflectedForms big = inflections.Forms("big", {'a'}, 1);
+    EXPECT_EQ(big.Comparative, "bigger");
+    EXPECT_EQ(big.Superlative, "biggest");
+    EXPECT_TRUE(inflections.Forms("beautiful", {'a'}, 3).Empty()); // no "more" forms
+    EXPECT_TRUE(inflections.Forms("apple juice", {'n'}, 0).Empty());
+    EXPECT_EQ(Inflections::Describe(inflections.Forms("apple", {'n'}, 2)), "复数: apples");
+}
+
+} // namespace
