@@ -8,7 +8,9 @@
 #include "platform/Process.h"
 #include "service/qt/TForm_Help.h"
 #include "storage/TCDF.h"
+#include "study/VocBaseData.h"
 #include "study/qt/TForm_EnFollowMP3.h"
+#include "study/qt/TForm_VocBaseInfo.h"
 #include "widgets/Application.h"
 #include "widgets/ChromeArt.h"
 #include "widgets/LbSpeedButton.h"
@@ -98,6 +100,8 @@ TForm_Main::TForm_Main(QWidget* parent) : QWidget(parent) {
     layout->addWidget(Frame_Dic1, 1);
     widgets::PlaceOnScreen(this);
 
+    // The single base-info window, shared by every vocabulary window.
+    baseInfo_ = std::make_unique<study::TForm_VocBaseInfo>(std::make_unique<study::VocBaseData>());
     opener_ = [this](const std::string& path) {
         display::ShowVocWindow(path, VocServices(), this);
     };
@@ -242,7 +246,13 @@ void TForm_Main::OpenAdLink() {
 }
 
 display::VocWindowServices TForm_Main::VocServices() {
-    return {};
+    display::VocWindowServices services;
+    services.FollowAlong = [this](const std::string& record) {
+        study::ShowEnFollowMP3(record, nullptr, this);
+    };
+    services.ShowBaseInfo = [this](const std::string& word) { baseInfo_->ShowVocBaseInfo(word); };
+    services.HideBaseInfo = [this] { baseInfo_->hide(); };
+    return services;
 }
 
 } // namespace app

@@ -17,6 +17,10 @@ class LbSpeedButton;
 class WindowChrome;
 } // namespace widgets
 
+namespace study {
+class TForm_VocBaseInfo;
+}
+
 namespace app {
 
 class TFrame_Dic;
@@ -44,6 +48,7 @@ public:
     core::WordIndex& Index() { return index_; }
     core::EntryFetch& Fetch() { return fetch_; }
     widgets::WindowChrome* Chrome() const { return chrome_; }
+    study::TForm_VocBaseInfo* BaseInfo() const { return baseInfo_.get(); }
     // True once the first show has loaded the index.
     bool IndexLoaded() const { return indexLoaded_; }
 
@@ -78,6 +83,7 @@ private:
     core::WordIndex index_;
     core::EntryFetch fetch_;
     EntryOpener opener_;
+    std::unique_ptr<study::TForm_VocBaseInfo> baseInfo_; // hidden until a word is shown
     widgets::WindowChrome* chrome_ = nullptr;
     bool shown_ = false;
     bool indexLoaded_ = false;

@@ -5,6 +5,7 @@
 #include "app/TFrame_Dic.h"
 #include "display/qt/TForm_Voc.h"
 #include "storage/TestFolder.h"
+#include "study/qt/TForm_VocBaseInfo.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -163,6 +164,28 @@ TEST_F(MainWindowTest, WordWithoutAnEntryOpensNothing) {
     QApplication::processEvents();
     EXPECT_FALSE(probe.seen);
     EXPECT_FALSE(std::filesystem::exists(folder_ / "voc.tmp"));
+}
+
+TEST_F(MainWindowTest, WordInTheEntryOpensBaseInfoUntilTheEntryCloses) {
+    {
+        storage::TCDF baseData(folder_ / "vbi.dat");
+        storage::Stream record = Field("fruit", "Name") + Field("\xCB\xAE\xB9\xFB", "CN"); // 水果
+        ASSERT_TRUE(baseData.AddStream("fruit", record));
+    }
+    Type("apple");
+    bool shownDuringEntry = false;
+    QTimer::singleShot(0, [&] {
+        auto* voc = qobject_cast<display::TForm_Voc*>(QApplication::activeModalWidget());
+        if (!voc)
+            return;
+        voc->RenderEntry();
+        voc->RichText_VocWordDblClick("fruit");
+        shownDuringEntry = window_->BaseInfo()->isVisible();
+        voc->close();
+    });
+    QTest::keyRelease(Frame().LabeledEdit_Input, Qt::Key_Return);
+    EXPECT_TRUE(shownDuringEntry);
+    EXPECT_FALSE(window_->BaseInfo()->isVisible());
 }
 
 TEST_F(MainWindowTest, ShutDownDeletesTheScratchFiles) {
