@@ -3,8 +3,10 @@
 #include "core/Utilities.h"
 #include "platform/FakeMediaPlayer.h"
 #include "platform/Gbk.h"
+#include "storage/TCDF.h"
 #include "study/ConvertYB.h"
 #include "study/TestVocSource.h"
+#include "study/VocBaseData.h"
 
 #include <gtest/gtest.h>
 
@@ -219,6 +221,41 @@ TEST(VocBaseOptionsTest, StoredAsHexAndReadBackWithDefaults) {
     stored = LoadVocBaseOptions(nv);
     EXPECT_TRUE(stored.ShowYB);
     EXPECT_TRUE(stored.FormFollow);
+    fs::remove_all(dir);
+}
+
+} // namespace
+} // namespace study
+
+namespace study {
+namespace {
+
+// The words of a real base-info file, as quendic-mkdict writes it.
+TEST(VocBaseInfoDataTest, FindsAndPlaysWordsOfTheBaseInfoFile) {
+    const fs::path dir = fs::temp_directory_path() / ("vocdata-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const std::string path = (dir / "vbi.dat").string();
+    {
+        storage::TCDF file(path);
+        auto add = [&](const std::string& name, std::string bytes) {
+            storage::Stream stream = std::move(bytes);
+            ASSERT_TRUE(file.AddStream(name, stream));
+        };
+        add("book", G("<Name>book</Name><YB>b&#650;k</YB><MP3>1</MP3><CN>n. 书</CN>"));
+        add("book.mp3", std::string(1500, 'b'));
+        add("it", G("<Name>it</Name><CN>pron. 它</CN>"));
+    }
+    VocBaseData data(path);
+    VocBaseInfo info;
+    ASSERT_TRUE(info.FindVocs(G("Books：it, BOOK"), data));
+    EXPECT_EQ(Names(info), (std::vector<std::string>{"book", "it"}));
+
+    display::RichTextDocument document;
+    info.ShowVocList(document, nullptr);
+    EXPECT_EQ(document.Items()[2].Text, "  / bJk /");
+    platform::FakeMediaPlayer player;
+    EXPECT_TRUE(info.PlayHotSpot(0, data, player, (dir / "voc.mp3").string()));
+    EXPECT_EQ(fs::file_size(dir / "voc.mp3"), 1500u);
     fs::remove_all(dir);
 }
 
