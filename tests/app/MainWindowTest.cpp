@@ -196,6 +196,13 @@ TEST_F(MainWindowTest, ShutDownDeletesTheScratchFiles) {
     EXPECT_FALSE(std::filesystem::exists(folder_ / "out.mp3"));
 }
 
+TEST_F(MainWindowTest, EscReleasedInTheQueryBoxClosesTheWindow) {
+    Type("apple");
+    QTest::keyPress(Frame().LabeledEdit_Input, Qt::Key_Escape);
+    QTest::keyRelease(Frame().LabeledEdit_Input, Qt::Key_Escape);
+    EXPECT_FALSE(window_->isVisible());
+}
+
 TEST_F(MainWindowTest, OpensAtThreeQuartersOfTheScreen) {
     QRect screen = window_->screen()->geometry();
     EXPECT_EQ(window_->width(), screen.width() * 3 / 4);
