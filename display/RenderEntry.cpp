@@ -300,6 +300,13 @@ std::vector<std::string> RenderEntryText(std::string_view entryRecord, int width
     bool phoneticDone = phonetic.empty();
     std::vector<std::string> lines;
     for (const std::string& line : RenderPlainText(document, widthChars)) {
+        // The only pictures of an entry are its spacers; the taller ones
+        // become blank lines.
+        if (line.find_first_not_of(' ') != std::string::npos &&
+            line.substr(line.find_first_not_of(' ')) == "[picture]") {
+            lines.emplace_back();
+            continue;
+        }
         size_t at = phoneticDone ? std::string::npos : line.find(framed);
         if (at == std::string::npos) {
             lines.push_back(platform::GbkToUtf8(line));

@@ -278,6 +278,10 @@ TEST(RenderEntryText, ShowsPhoneticsAsIpaInUtf8) {
         gloss = gloss || line == "\xE8\x8B\xB9\xE6\x9E\x9C"; // 苹果 in UTF-8
     EXPECT_TRUE(gloss);
     EXPECT_TRUE(display::RenderEntryText("", 80).empty());
+    // Spacers, tall ones included, are blank lines, never picture markers.
+    std::string examples = Field(Field("1", "XH") + Field("one", "En"), "Example");
+    for (const auto& line : display::RenderEntryText(record + examples, 80))
+        EXPECT_EQ(line.find("[picture]"), std::string::npos) << line;
 }
 
 } // namespace
