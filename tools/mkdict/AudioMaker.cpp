@@ -20,7 +20,11 @@ int CollectSamples(short* samples, int count, espeak_EVENT*) {
     return 0; // go on
 }
 
-// Caller holds speechMutex.
+// Caller holds speechMutex. Initialised once per process: the library does
+// not survive a second initialisation. It carries state from one text to the
+// next (the same word comes out slightly different the second time), so the
+// recordings of a process depend on the sequence of texts it spoke; the
+// builder speaks them in one fixed order.
 bool InitialiseSpeech() {
     if (sampleRate > 0) {
         return true;
@@ -94,8 +98,7 @@ std::vector<std::string> AudioMaker::Make(const std::vector<std::string>& texts)
             }
             collecting = &samples[i];
             espeak_Synth(texts[i].c_str(), texts[i].size() + 1, 0, POS_CHARACTER, 0,
-                         espeakCHARS_UTF8, nullptr, nullptr);
-            espeak_Synchronize();
+                         espeakCHARS_UTF8, nullptr, nullptr); // returns when spoken
             collecting = nullptr;
         }
     }

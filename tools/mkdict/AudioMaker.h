@@ -11,7 +11,9 @@ namespace tools {
 // command-line programs per text cost about ten times as much. Synthesis is
 // serial (the speech library keeps global state); encoding is spread over
 // `jobs` threads, each result in the slot of its text, so the output does not
-// depend on thread timing.
+// depend on thread timing. The speech library keeps state from text to text:
+// a process that speaks the same texts in the same order makes the same
+// bytes.
 class AudioMaker {
 public:
     explicit AudioMaker(unsigned jobs) : jobs_(jobs == 0 ? 1 : jobs) {}
