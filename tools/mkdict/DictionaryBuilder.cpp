@@ -310,9 +310,17 @@ int DictionaryBuilder::Run(std::ostream& log) {
                 glosses.Candidates(word.Key, word.Capitalised);
             word.Source = Headword::GlossSource::Dictionary;
             if (candidates.empty() && lemma != nullptr) {
-                // The synonyms of the two most frequent senses ("automobile": car).
+                // The synonyms of the two most frequent senses ("automobile": car),
+                // when that sense is also the synonym's own main sense: "cruiser"
+                // says warship first, so it does not gloss "prowl car".
                 for (size_t s = 0; s < lemma->Senses.size() && s < 2 && candidates.empty(); ++s) {
-                    for (const std::string& synonym : lemma->Senses[s].Synonyms) {
+                    const WordNetSense& sense = lemma->Senses[s];
+                    for (const std::string& synonym : sense.Synonyms) {
+                        const auto other = wordNet.Lemmas().find(AsciiLower(synonym));
+                        if (other == wordNet.Lemmas().end() || other->second.Senses.empty() ||
+                            other->second.Senses.front().Definition != sense.Definition) {
+                            continue;
+                        }
                         for (ChineseCandidate c :
                              glosses.Candidates(synonym, word.Capitalised, 3)) {
                             c.Score -= 200;
