@@ -61,7 +61,17 @@ std::vector<std::string> ServiceDataWriter::HelpLines() {
          0);
     para("英文解释、同义词、英文例句、词频与不规则词形：WordNet 3.0。", 0);
     for (const char* text :
-         {"WordNet 3.0 Copyright 2006 by Princeton University. All rights reserved.",
+         {"WordNet Release 3.0. This software and database is being provided to you, the "
+          "LICENSEE, by Princeton University under the following license. By obtaining, using "
+          "and/or copying this software and database, you agree that you have read, "
+          "understood, and will comply with these terms and conditions.: Permission to use, "
+          "copy, modify and distribute this software and database and its documentation for "
+          "any purpose and without fee or royalty is hereby granted, provided that you agree "
+          "to comply with the following copyright notice and statements, including the "
+          "disclaimer, and that the same appear on ALL copies of the software, database and "
+          "documentation, including modifications that you make for internal use or for "
+          "distribution.",
+          "WordNet 3.0 Copyright 2006 by Princeton University. All rights reserved.",
           "THIS SOFTWARE AND DATABASE IS PROVIDED \"AS IS\" AND PRINCETON UNIVERSITY MAKES NO "
           "REPRESENTATIONS OR WARRANTIES, EXPRESS OR IMPLIED. BY WAY OF EXAMPLE, BUT NOT "
           "LIMITATION, PRINCETON UNIVERSITY MAKES NO REPRESENTATIONS OR WARRANTIES OF "
