@@ -69,6 +69,15 @@ TEST(ChineseGlossesTest, SkipsVariantsClassifiersAndTextGbkCannotHold) {
     EXPECT_TRUE(glosses.Candidates("unknown", false).empty());
 }
 
+TEST(ChineseGlossesTest, RareCharactersOnlyWhenNothingElseGlosses) {
+    const auto entries = Entries("菆 菆 [zou1] /arrow/\n"
+                                 "箭 箭 [jian4] /arrow/\n"
+                                 "冃 冃 [mao4] /hat/\n");
+    const ChineseGlosses glosses(entries);
+    EXPECT_EQ(Chinese(glosses.Candidates("arrow", false)), std::vector<std::string>{"箭"});
+    EXPECT_EQ(Chinese(glosses.Candidates("hat", false)), std::vector<std::string>{"冃"});
+}
+
 TEST(ChineseGlossesTest, PhrasesContainingTheHeadwordAreExamples) {
     const auto entries = Entries("預訂 预订 [yu4 ding4] /to place an order/to book ahead/\n"
                                  "書評 书评 [shu1 ping2] /book review/\n"

@@ -1,5 +1,6 @@
 #include "tools/mkdict/ChineseGlosses.h"
 
+#include "platform/Gbk.h"
 #include "tools/mkdict/TextUtil.h"
 
 #include <algorithm>
@@ -37,6 +38,30 @@ int Demotion(std::string_view sense) {
     }
     if (sense.find("(abbr.") != std::string_view::npos || StartsWith(sense, "abbr.")) {
         penalty += 150;
+    }
+    return penalty;
+}
+
+// GB2312 sorts its characters into a first level of the 3755 common ones
+// (lead bytes B0-D7, trail bytes A1-FE) and a second of rarer ones (lead
+// D8-F7); GBK adds the rest.
+// Rare characters make poor glosses for a learner.
+int RareCharacterPenalty(std::string_view utf8) {
+    const std::string gbk = platform::Utf8ToGbk(utf8);
+    int penalty = 0;
+    for (size_t i = 0; i < gbk.size(); ++i) {
+        const auto lead = static_cast<unsigned char>(gbk[i]);
+        if (lead < 0x80) {
+            continue;
+        }
+        const auto trail = ++i < gbk.size() ? static_cast<unsigned char>(gbk[i]) : 0;
+        if (trail < 0xA1) {
+            penalty += 250; // GBK's own additions use trail bytes 40-A0
+        } else if (lead >= 0xD8 && lead <= 0xF7) {
+            penalty += 120;
+        } else if (lead < 0xB0 || lead > 0xF7) {
+            penalty += (lead >= 0xA1 && lead <= 0xA9) ? 0 : 250;
+        }
     }
     return penalty;
 }
@@ -120,13 +145,14 @@ ChineseGlosses::ChineseGlosses(const std::vector<CedictEntry>& entries) : entrie
             length == 1 ? std::min(160, static_cast<int>(20 * std::log2(1 + compounds)))
                         : std::min(240, static_cast<int>(60 * std::log2(1 + compounds)));
         const int senseCount = static_cast<int>(entry.Senses.size());
+        const int rarity = RareCharacterPenalty(entry.Simplified);
         for (uint16_t s = 0; s < entry.Senses.size() && s < 40; ++s) {
             const std::string& sense = entry.Senses[s];
             if (Skipped(sense)) {
                 continue;
             }
-            const int base =
-                lengthScore + productivity - 40 * s - 15 * (senseCount - 1) - Demotion(sense);
+            const int base = lengthScore + productivity - 40 * s - 15 * (senseCount - 1) -
+                             Demotion(sense) - rarity;
             std::set<std::string> keys;
             auto addExact = [&](std::string_view part, int bonus) {
                 bool verb = false;
@@ -190,8 +216,11 @@ std::vector<ChineseCandidate> ChineseGlosses::Candidates(std::string_view headwo
         return a.Score != b.Score ? a.Score > b.Score : a.Chinese < b.Chinese;
     });
     // Candidates far below the best are noise ("to suit" -> 可).
-    const int floor = out.empty() ? 0 : out.front().Score - 600;
-    std::erase_if(out, [&](const ChineseCandidate& c) { return c.Score < floor; });
+    const int floor = out.empty() ? 0 : out.front().Score - 450;
+    std::erase_if(out, [&](const ChineseCandidate& c) {
+        // Rare characters only when nothing else is there.
+        return c.Score < floor || (&c != &out.front() && RareCharacterPenalty(c.Chinese) >= 120);
+    });
     if (out.size() > limit) {
         out.resize(limit);
     }

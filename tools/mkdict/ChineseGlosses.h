@@ -35,7 +35,9 @@ struct SensePhrase {
 // sense and for an entry with fewer senses; senses marked (Tw), (old),
 // (literary), (bound form), (archaic), (dialect) and the like, abbreviations,
 // variants and proper nouns (capitalised pinyin, unless the headword itself is
-// capitalised) are demoted. Only Chinese that GBK can hold is kept.
+// capitalised) are demoted, and so are rare characters (outside the first
+// level of GB2312). Common words, which build many compounds, are preferred.
+// Only Chinese that GBK can hold is kept.
 class ChineseGlosses {
 public:
     explicit ChineseGlosses(const std::vector<CedictEntry>& entries);
