@@ -5,7 +5,6 @@
 #include "platform/Gbk.h"
 #include "storage/TCDF.h"
 
-#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -32,18 +31,7 @@ constexpr const char* kCdfUsage =
     "unreadable file, or a member that cannot be decoded\n";
 
 int BadUsage(const char* problem) {
-    std::fprintf(stderr, "quendic-cli cdf: %s\n%s", problem, kCdfUsage);
-    return kExitFailure;
-}
-
-// A whole decimal number no greater than `max`.
-std::optional<uint32_t> ParseDecimal(const std::string& text, uint32_t max) {
-    uint32_t value = 0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || stop != end || value > max)
-        return std::nullopt;
-    return value;
+    return UsageError("cdf", problem, kCdfUsage);
 }
 
 // The container path as given on the command line, made absolute against
@@ -138,17 +126,17 @@ int RunCdf(const CommandArgs& args) {
     if (args[0] != "get")
         return BadUsage("unknown sub-command");
     if (args.size() == 3) {
-        const std::optional<uint32_t> number = ParseDecimal(args[2], 0xFFFFFFFFu);
+        const std::optional<int64_t> number = ParseWholeNumber(args[2], 0, 0xFFFFFFFF);
         if (!number)
             return BadUsage("NUMBER must be a decimal number below 2^32");
-        return Get(args[1], storage::TCDF::NumberName(*number), 0);
+        return Get(args[1], storage::TCDF::NumberName(static_cast<uint32_t>(*number)), 0);
     }
     if ((args.size() == 4 || args.size() == 6) && args[2] == "--name") {
-        std::optional<uint32_t> seed = 0;
+        std::optional<int64_t> seed = 0;
         if (args.size() == 6) {
             if (args[4] != "--seed")
                 return BadUsage("unexpected argument");
-            seed = ParseDecimal(args[5], 255);
+            seed = ParseWholeNumber(args[5], 0, 255);
             if (!seed)
                 return BadUsage("SEED must be a decimal number from 0 to 255");
         }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -22,6 +24,17 @@ struct Command {
     std::string_view summary; // one line for the program's usage text
     int (*run)(const CommandArgs& args);
 };
+
+// Prints "quendic-cli <command>: <problem>" and the command's usage text on
+// stderr; returns kExitFailure.
+int UsageError(std::string_view command, std::string_view problem, std::string_view usage);
+
+// A whole decimal number from `low` to `high`; nothing else (no sign, no
+// blanks, no trailing text).
+std::optional<int64_t> ParseWholeNumber(std::string_view text, int64_t low, int64_t high);
+
+// args[first], args[first + 1], ... joined by single spaces.
+std::string JoinArgs(const CommandArgs& args, size_t first);
 
 // The registered sub-commands, in the order the usage text lists them.
 std::span<const Command> AllCommands();

@@ -7,7 +7,6 @@
 #include "platform/Gbk.h"
 #include "service/HelpText.h"
 
-#include <charconv>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -26,18 +25,7 @@ constexpr const char* kHelpUsage =
     "exit status: 0 success, 1 no help document, 2 bad usage\n";
 
 int BadUsage(const char* problem) {
-    std::fprintf(stderr, "quendic-cli help: %s\n%s", problem, kHelpUsage);
-    return kExitFailure;
-}
-
-std::optional<int> ParseWidth(const std::string& text) {
-    int value = 0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || stop != end || value < 1 || value > kMaxWidth) {
-        return std::nullopt;
-    }
-    return value;
+    return UsageError("help", problem, kHelpUsage);
 }
 
 } // namespace
@@ -55,11 +43,11 @@ int RunHelp(const CommandArgs& args) {
         if (i + 1 >= args.size()) {
             return BadUsage("--width needs a number");
         }
-        const std::optional<int> parsed = ParseWidth(args[++i]);
+        const std::optional<int64_t> parsed = ParseWholeNumber(args[++i], 1, kMaxWidth);
         if (!parsed) {
             return BadUsage("--width must be a whole number from 1 to 10000");
         }
-        width = *parsed;
+        width = static_cast<int>(*parsed);
     }
 
     std::vector<std::string> lines;

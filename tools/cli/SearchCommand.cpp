@@ -23,8 +23,7 @@ constexpr const char* kSearchUsage =
     "or damaged word index\n";
 
 int BadUsage(const char* problem) {
-    std::fprintf(stderr, "quendic-cli search: %s\n%s", problem, kSearchUsage);
-    return kExitFailure;
+    return UsageError("search", problem, kSearchUsage);
 }
 
 } // namespace
@@ -54,12 +53,7 @@ int RunSearch(const CommandArgs& args) {
     }
     if (first >= args.size())
         return BadUsage("missing TEXT");
-    std::string query;
-    for (size_t i = first; i < args.size(); ++i) {
-        if (i > first)
-            query += ' ';
-        query += args[i];
-    }
+    const std::string query = JoinArgs(args, first);
 
     core::WordIndex index;
     if (!index.LoadWordIndex()) {

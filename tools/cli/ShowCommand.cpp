@@ -8,7 +8,6 @@
 #include "platform/Gbk.h"
 #include "storage/TCDF.h"
 
-#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -28,8 +27,7 @@ constexpr const char* kShowUsage =
     "unreadable entry package\n";
 
 int BadUsage(const char* problem) {
-    std::fprintf(stderr, "quendic-cli show: %s\n%s", problem, kShowUsage);
-    return kExitFailure;
+    return UsageError("show", problem, kShowUsage);
 }
 
 // A private scratch package, so that a running program's "voc.tmp" is left
@@ -71,11 +69,10 @@ int RunShow(const CommandArgs& args) {
         if (option == "--width") {
             if (++first >= args.size())
                 return BadUsage("--width needs a number");
-            const std::string& value = args[first];
-            auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), width);
-            if (error != std::errc() || end != value.data() + value.size() || width < 20 ||
-                width > 1000)
+            const std::optional<int64_t> parsed = ParseWholeNumber(args[first], 20, 1000);
+            if (!parsed)
                 return BadUsage("--width takes a number from 20 to 1000");
+            width = static_cast<int>(*parsed);
         } else if (option == "--") {
             ++first;
             break;
@@ -85,12 +82,7 @@ int RunShow(const CommandArgs& args) {
     }
     if (first >= args.size())
         return BadUsage("missing WORD");
-    std::string word;
-    for (size_t i = first; i < args.size(); ++i) {
-        if (i > first)
-            word += ' ';
-        word += args[i];
-    }
+    const std::string word = JoinArgs(args, first);
     std::string gbkWord = platform::Utf8ToGbk(word);
 
     ScratchFile scratch;
