@@ -265,7 +265,16 @@ TEST_F(DictionaryIntegrationTest, EntriesCarryTheBuiltContent) {
     EXPECT_EQ(GetTagValue(GetTagValue(entry("noodle"), "Voc"), "CN"), Gbk("n. 面条"));
     EXPECT_EQ(GetTagValue(GetTagValue(entry("noodle"), "Voc"), "YB"), ""); // no lexicon entry
     EXPECT_EQ(GetTagValue(GetTagValue(entry("computer"), "Voc"), "CN"),
-              Gbk("n. 计算机；电脑")); // hand-checked
+              Gbk("n. 计算机；电脑<0D0A>adj. 电脑")); // hand-checked
+}
+
+TEST_F(DictionaryIntegrationTest, ShortGlossListsEachWordOnce) {
+    core::WordIndex index;
+    ASSERT_TRUE(index.LoadWordIndex(out_ + "voc.dat"));
+    ASSERT_TRUE(index.Dispatch("computer").Ok());
+    ASSERT_FALSE(index.ResultList().empty());
+    // "电脑" stands under two parts of speech but once in the list's gloss.
+    EXPECT_EQ(core::GetTagValue(index.ResultList().front(), "Cn"), Gbk("计算机；电脑"));
 }
 
 TEST_F(DictionaryIntegrationTest, SearchFindsWordsInEnglishAndChinese) {

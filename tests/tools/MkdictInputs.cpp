@@ -143,7 +143,7 @@ tools::BuildOptions WriteInputs(const std::string& folder) {
     options.Overrides = folder + "/overrides.txt";
     Write(options.Overrides, "# hand-checked\n"
                              "the\tart. 这；那\n"
-                             "computer\tn. 计算机；电脑\n");
+                             "computer\tn. 计算机；电脑 | adj. 电脑\n");
     return options;
 }
 

@@ -380,8 +380,11 @@ int DictionaryBuilder::Run(std::ostream& log) {
         }
         if (word.Gloss.empty()) {
             for (const auto& line : word.Chinese) {
+                // A word listed under two parts of speech ("看" for the verb
+                // and the noun "look") appears once in the short gloss.
                 for (const std::string& w : line.Words) {
-                    if (word.Gloss.size() < kGlossWords) {
+                    if (word.Gloss.size() < kGlossWords &&
+                        std::find(word.Gloss.begin(), word.Gloss.end(), w) == word.Gloss.end()) {
                         word.Gloss.push_back(w);
                     }
                 }
