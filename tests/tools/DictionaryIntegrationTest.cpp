@@ -277,6 +277,15 @@ TEST_F(DictionaryIntegrationTest, ShortGlossListsEachWordOnce) {
     EXPECT_EQ(core::GetTagValue(index.ResultList().front(), "Cn"), Gbk("计算机；电脑"));
 }
 
+TEST_F(DictionaryIntegrationTest, HandCheckedFunctionWordsRankFirst) {
+    // "he" is an untagged WordNet noun (helium) but a pronoun: it ranks
+    // with the function words WordNet lacks, in file order, before "go".
+    ASSERT_GE(words_.size(), 3u);
+    EXPECT_EQ(words_[0].Name, "the");
+    EXPECT_EQ(words_[1].Name, "he");
+    EXPECT_EQ(words_[2].Name, "go");
+}
+
 TEST_F(DictionaryIntegrationTest, SearchFindsWordsInEnglishAndChinese) {
     core::WordIndex index;
     ASSERT_TRUE(index.LoadWordIndex(out_ + "voc.dat"));
@@ -349,7 +358,7 @@ TEST_F(DictionaryIntegrationTest, SameInputsGiveIdenticalBytesAndReportCoverage)
     }
     EXPECT_NE(log_.find("coverage report"), std::string::npos);
     EXPECT_EQ(report_.Chinese, report_.Headwords);
-    EXPECT_EQ(report_.ChineseFromOverrides, 2u);
+    EXPECT_EQ(report_.ChineseFromOverrides, 3u);
     // Transcribed: exactly the headwords whose words are all in the test
     // lexicon (espeak-ng is off).
     const std::set<std::string> lexicon = {"apple",    "book",  "go",    "run",

@@ -33,6 +33,7 @@ const std::vector<Synset>& Synsets() {
         {'n', "Paris City_of_Light", "the capital of France", {2, 0}},
         {'n', "apple_juice", "juice from apples", {0}},
         {'n', "noodle", "a ribbonlike strip of pasta", {1}},
+        {'n', "He helium", "a very light colorless element", {0, 0}},
     };
     return synsets;
 }
@@ -143,7 +144,8 @@ tools::BuildOptions WriteInputs(const std::string& folder) {
     options.Overrides = folder + "/overrides.txt";
     Write(options.Overrides, "# hand-checked\n"
                              "the\tart. 这；那\n"
-                             "computer\tn. 计算机；电脑 | adj. 电脑\n");
+                             "computer\tn. 计算机；电脑 | adj. 电脑\n"
+                             "he\tpron. 他\n");
     return options;
 }
 

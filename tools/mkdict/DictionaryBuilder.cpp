@@ -90,6 +90,16 @@ std::vector<char> InflectingParts(const WordNetLemma& lemma) {
     return parts;
 }
 
+// A hand-checked word glossed as a function word ("a", "he", "in", "can").
+// WordNet knows such words, if at all, only in rare senses (vitamin A,
+// helium, inch, a tin can), whose tag counts say nothing of their use.
+bool FunctionWord(const std::vector<Headword::ChineseLine>& lines) {
+    return std::any_of(lines.begin(), lines.end(), [](const Headword::ChineseLine& line) {
+        return line.Label == "art." || line.Label == "pron." || line.Label == "prep." ||
+               line.Label == "conj." || line.Label == "aux." || line.Label == "num.";
+    });
+}
+
 std::vector<char> PartsOf(const WordNetLemma& lemma) {
     std::vector<char> parts;
     for (const WordNetSense& sense : lemma.Senses) {
@@ -416,18 +426,23 @@ int DictionaryBuilder::Run(std::ostream& log) {
         Headword word;
         word.Key = key;
         word.Name = lemma.Display;
-        if (const auto it = overrides.find(key); it != overrides.end()) {
-            word.Name = it->second.Name; // "a", not the letter "A"
-        }
-        word.Capitalised = !word.Name.empty() && word.Name[0] >= 'A' && word.Name[0] <= 'Z';
         // Tag counts weigh most; occurrences in the glosses order the long
         // tail the tag counts leave at zero.
         word.Frequency = Frequency(lemma);
+        if (const auto it = overrides.find(key); it != overrides.end()) {
+            word.Name = it->second.Name; // "a", not the letter "A"
+            if (FunctionWord(it->second.Lines)) {
+                word.Frequency =
+                    std::max(word.Frequency, topFrequency + overrides.size() - it->second.Order);
+            }
+        }
+        word.Capitalised = !word.Name.empty() && word.Name[0] >= 'A' && word.Name[0] <= 'Z';
         word.SenseCount = static_cast<int>(lemma.Senses.size());
         addCandidate(std::move(word), &lemma);
     }
     // Hand-made words WordNet lacks (articles, pronouns, prepositions) are
-    // among the most frequent of all: ranked first, in file order.
+    // among the most frequent of all: ranked first, in file order, like the
+    // hand-checked function words WordNet has in other senses.
     {
         for (const auto& [key, entry] : overrides) {
             if (wordNet.Lemmas().contains(key) || !UsableHeadword(key)) {
