@@ -293,10 +293,14 @@ bool TCDF::ReadStreamById(uint32_t id, Stream& stream) {
         if (!file.IsOpen())
             return false;
         const std::optional<uint64_t> length = file.Length();
-        char raw[kHeaderSize];
-        if (!length || foundOffset_ + kHeaderSize > *length ||
-            !ReadExactly(file.Fd(), foundOffset_, raw, kHeaderSize))
+        if (!length)
             return false;
+        // A header that is not there (the file is now shorter) or carries
+        // another id means the index is stale.
+        char raw[kHeaderSize];
+        if (foundOffset_ + kHeaderSize > *length ||
+            !ReadExactly(file.Fd(), foundOffset_, raw, kHeaderSize))
+            continue;
         const CdfHeader found = ParseHeader(raw);
         if (found.Id != id)
             continue;

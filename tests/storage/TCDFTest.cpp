@@ -224,6 +224,17 @@ TEST_F(TCDFTest, IndexMadeStaleByAnotherWriterIsRebuilt) {
     ASSERT_TRUE(second.AddInteger(2u, 44));
     ASSERT_TRUE(first.ReadInteger(2u, v));
     EXPECT_EQ(v, 44u);
+
+    // Replaced by a shorter file: the remembered offset now lies past its end.
+    Stream big(4096, 'x');
+    ASSERT_TRUE(first.AddStream(9u, big));
+    ASSERT_TRUE(first.AddInteger(5u, 55));
+    ASSERT_TRUE(first.ReadInteger(5u, v));
+    std::filesystem::remove(folder / "s.dat");
+    TCDF third("s.dat");
+    ASSERT_TRUE(third.AddInteger(5u, 66));
+    ASSERT_TRUE(first.ReadInteger(5u, v));
+    EXPECT_EQ(v, 66u);
 }
 
 TEST(SplitLinesTest, BreaksAtCrLfAndCrLf) {
