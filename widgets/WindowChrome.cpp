@@ -398,9 +398,14 @@ bool WindowChrome::HandleMouse(QObject* watched, QEvent* event) {
     const QPoint global = mouse->globalPosition().toPoint();
     switch (event->type()) {
     case QEvent::MouseButtonDblClick:
+        // A window that hides its maximise button is never maximised from
+        // the title either. Its own filter on the title could not stop this:
+        // the application-wide filter sees the event first.
         if (dragArea && watched != footStrip_ && mouse->button() == Qt::LeftButton) {
             drag_ = {};
-            ToggleMaximized();
+            if (!maximizeButton_->isHidden()) {
+                ToggleMaximized();
+            }
             return true;
         }
         return false;

@@ -125,6 +125,17 @@ TEST(WindowChrome, MaximiseButtonAndTitleDoubleClickToggle) {
     EXPECT_FALSE(window.dialog.isMaximized());
 }
 
+TEST(WindowChrome, TitleDoubleClickLeavesAWindowWithoutMaximiseButtonAlone) {
+    // The study windows hide the button; a title filter of their own cannot
+    // stop the chrome, whose application-wide filter sees the event first.
+    ChromedDialog window;
+    window.chrome->MaximizeButton()->hide();
+    QTest::mouseDClick(window.chrome->TitlePanel(), Qt::LeftButton, {}, QPoint(100, 10));
+    EXPECT_FALSE(window.dialog.isMaximized());
+    QTest::mouseDClick(window.chrome->TitleLabel(), Qt::LeftButton);
+    EXPECT_FALSE(window.dialog.isMaximized());
+}
+
 TEST(WindowChrome, CloseButtonClosesAndMinimiseMinimisesAllWindows) {
     ChromedDialog first;
     ChromedDialog second;
