@@ -262,15 +262,20 @@ bool TCDF::AddInteger(uint32_t number, uint32_t value) {
 bool TCDF::AddFile(std::string_view name, const std::string& filePath) {
     if (name.empty())
         return false;
-    LockedFile file(filePath, O_RDONLY, LOCK_SH);
-    if (!file.IsOpen())
-        return false;
-    const std::optional<uint64_t> length = file.Length();
-    if (!length || *length > 0xFFFFFFFFu)
-        return false;
-    Stream stream(static_cast<size_t>(*length), '\0');
-    if (!ReadExactly(file.Fd(), 0, stream.data(), stream.size()))
-        return false;
+    Stream stream;
+    {
+        // Released before the append: the source may be this very container,
+        // whose exclusive lock would otherwise wait for us forever.
+        LockedFile file(filePath, O_RDONLY, LOCK_SH);
+        if (!file.IsOpen())
+            return false;
+        const std::optional<uint64_t> length = file.Length();
+        if (!length || *length > 0xFFFFFFFFu)
+            return false;
+        stream.resize(static_cast<size_t>(*length));
+        if (!ReadExactly(file.Fd(), 0, stream.data(), stream.size()))
+            return false;
+    }
     return AddStream(name, stream);
 }
 

@@ -195,6 +195,13 @@ TEST_F(TCDFTest, FilesAndLinesRoundTrip) {
     std::vector<std::string> lines;
     ASSERT_TRUE(cdf.ReadStrings(8u, lines));
     EXPECT_EQ(lines, (std::vector<std::string>{"one", "two", "three", "", "five"}));
+
+    // The container itself as the source: a copy of its bytes before the append.
+    const std::string before = test::ReadFileBytes(cdf.FileName());
+    ASSERT_TRUE(cdf.AddFile(9u, cdf.FileName()));
+    Stream copy;
+    ASSERT_TRUE(cdf.ReadStream(9u, copy));
+    EXPECT_EQ(copy, before);
 }
 
 TEST_F(TCDFTest, ChangingFileEmptiesTheIndex) {
