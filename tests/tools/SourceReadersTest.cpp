@@ -106,6 +106,30 @@ TEST(CmuPhoneticsTest, JoinsPhrasesAndKeepsTheFirstReading) {
     EXPECT_EQ(cmu.Syllables("unknown"), 0);
 }
 
+TEST(CmuPhoneticsTest, PrimaryStressAmongSeveralFollowsTheReference) {
+    // The lexicon marks both stressed syllables of "education" alike; the
+    // reference (espeak-ng, normalised) puts the primary on the third.
+    EXPECT_EQ(CmuPhonetics::MovePrimaryStress("ˈɛdʒəˌkeɪʃən", "ˌɛdʒuˈkeɪʃən"), "ˌɛdʒəˈkeɪʃən");
+    EXPECT_EQ(CmuPhonetics::MovePrimaryStress("ˈjunəˌvɝsəti", "ˌjunɪˈvɝsɪti"), "ˌjunəˈvɝsəti");
+    EXPECT_EQ(CmuPhonetics::MovePrimaryStress("ˈɑɹdˌvɑɹk", "ˈɑɹdvɑɹk"), "ˈɑɹdˌvɑɹk");
+    // Syllable counts may differ: the nearest stressed syllable wins.
+    EXPECT_EQ(CmuPhonetics::MovePrimaryStress("ˈæftɚˌnun", "ˌæftɚˈnuːn"), "ˌæftɚˈnun");
+    EXPECT_EQ(CmuPhonetics::MovePrimaryStress("kəˈmjunəˌkeɪʃən", "kəmjˌuːnɪˈkeɪʃən"),
+              "kəˌmjunəˈkeɪʃən");
+    EXPECT_EQ(CmuPhonetics::MovePrimaryStress("ˈɛdʒəˌkeɪʃən", ""), "ˈɛdʒəˌkeɪʃən");
+    EXPECT_EQ(CmuPhonetics::MovePrimaryStress("ˈɛdʒəˌkeɪʃən", "ˌɛdʒu"), "ˈɛdʒəˌkeɪʃən");
+
+    CmuPhonetics cmu;
+    cmu.Parse("(\"education\" nil (((eh) 1) ((jh ax) 0) ((k ey) 1) ((sh ax n) 0)))\n"
+              "(\"apple\" nil (((ae) 1) ((p ax l) 0)))\n"
+              "(\"run\" nil (((r ah n) 1)))\n");
+    EXPECT_EQ(cmu.WordsWithSeveralStresses({"apple education", "run", "education-run", "x"}),
+              (std::vector<std::string>{"education"}));
+    cmu.TakePrimaryStressFrom("education", "ˌɛdʒuˈkeɪʃən");
+    EXPECT_EQ(cmu.Ipa("education"), "ˌɛdʒəˈkeɪʃən");
+    EXPECT_EQ(cmu.Ipa("apple education"), "ˈæpəl ˌɛdʒəˈkeɪʃən");
+}
+
 TEST(CmuPhoneticsTest, NormalisesEspeakSymbolsAndMovesStressMarks) {
     EXPECT_EQ(CmuPhonetics::NormaliseEspeak("həlˈoʊ"), "həˈloʊ");
     EXPECT_EQ(CmuPhonetics::NormaliseEspeak("ɡˈoʊɪŋ"), "ˈɡoʊɪŋ");

@@ -2,13 +2,16 @@
 
 #include "tools/mkdict/TextUtil.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <set>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <unordered_set>
 #include <utility>
 
 extern char** environ;
@@ -200,6 +203,109 @@ std::string CmuPhonetics::Ipa(std::string_view text) const {
         out += part;
     }
     return out;
+}
+
+namespace {
+
+constexpr std::string_view kPrimary = "ˈ";
+constexpr std::string_view kSecondary = "ˌ";
+
+bool IsVowel(std::string_view letter) {
+    static const std::unordered_set<std::string_view> vowels = {"a", "e", "i", "o", "u", "æ", "ɑ",
+                                                                "ɒ", "ɔ", "ə", "ɚ", "ɛ", "ɝ", "ɜ",
+                                                                "ɪ", "ʊ", "ʌ", "ᵻ", "ɐ"};
+    return vowels.contains(letter);
+}
+
+// The stress marks of a transcription: byte position and the number of
+// syllable nuclei (runs of vowels) before it.
+struct StressMark {
+    size_t Pos;
+    int Syllable;
+    bool Primary;
+};
+
+std::vector<StressMark> StressMarks(std::string_view ipa) {
+    std::vector<StressMark> marks;
+    int nuclei = 0;
+    bool inVowel = false;
+    for (size_t pos = 0; pos < ipa.size();) {
+        size_t length = 1;
+        const auto lead = static_cast<unsigned char>(ipa[pos]);
+        if (lead >= 0xF0) {
+            length = 4;
+        } else if (lead >= 0xE0) {
+            length = 3;
+        } else if (lead >= 0xC0) {
+            length = 2;
+        }
+        length = std::min(length, ipa.size() - pos);
+        const std::string_view letter = ipa.substr(pos, length);
+        if (letter == kPrimary || letter == kSecondary) {
+            marks.push_back({pos, nuclei, letter == kPrimary});
+            inVowel = false;
+        } else if (IsVowel(letter)) {
+            nuclei += inVowel ? 0 : 1;
+            inVowel = true;
+        } else if (letter != "ː") {
+            inVowel = false;
+        }
+        pos += length;
+    }
+    return marks;
+}
+
+} // namespace
+
+std::string CmuPhonetics::MovePrimaryStress(std::string_view ipa, std::string_view reference) {
+    const std::vector<StressMark> wanted = StressMarks(reference);
+    const auto primary = std::find_if(wanted.begin(), wanted.end(),
+                                      [](const StressMark& mark) { return mark.Primary; });
+    const std::vector<StressMark> marks = StressMarks(ipa);
+    if (primary == wanted.end() || marks.size() < 2) {
+        return std::string(ipa);
+    }
+    size_t best = 0;
+    for (size_t i = 1; i < marks.size(); ++i) {
+        if (std::abs(marks[i].Syllable - primary->Syllable) <
+            std::abs(marks[best].Syllable - primary->Syllable)) {
+            best = i;
+        }
+    }
+    std::string out;
+    size_t copied = 0;
+    for (size_t i = 0; i < marks.size(); ++i) {
+        out.append(ipa.substr(copied, marks[i].Pos - copied));
+        out.append(i == best ? kPrimary : kSecondary);
+        copied = marks[i].Pos + (marks[i].Primary ? kPrimary.size() : kSecondary.size());
+    }
+    out.append(ipa.substr(copied));
+    return out;
+}
+
+std::vector<std::string>
+CmuPhonetics::WordsWithSeveralStresses(const std::vector<std::string>& texts) const {
+    std::set<std::string> found;
+    for (const std::string& text : texts) {
+        for (const std::string& word : Words(AsciiLower(text))) {
+            for (const std::string& piece : Split(word, '-')) {
+                const auto it = ipa_.find(piece);
+                if (it != ipa_.end() && StressMarks(it->second).size() > 1 &&
+                    std::all_of(piece.begin(), piece.end(),
+                                [](char c) { return c >= 'a' && c <= 'z'; })) {
+                    found.insert(piece);
+                }
+            }
+        }
+    }
+    return {found.begin(), found.end()};
+}
+
+void CmuPhonetics::TakePrimaryStressFrom(const std::string& word, std::string_view reference) {
+    const auto it = ipa_.find(word);
+    if (it != ipa_.end()) {
+        it->second = MovePrimaryStress(it->second, reference);
+    }
 }
 
 std::string CmuPhonetics::NormaliseEspeak(std::string_view ipa) {

@@ -509,7 +509,19 @@ int DictionaryBuilder::Run(std::ostream& log) {
         coverage_.HashCollisions = before - words_.size();
     }
 
-    // Phonetics, forms, examples, definitions.
+    // Phonetics, forms, examples, definitions. The lexicon does not tell
+    // primary from secondary stress: espeak-ng decides between them.
+    if (options_.Espeak) {
+        std::vector<std::string> keys;
+        for (const Headword& word : words_) {
+            keys.push_back(word.Key);
+        }
+        const std::vector<std::string> several = cmu.WordsWithSeveralStresses(keys);
+        const std::vector<std::string> references = CmuPhonetics::AskEspeak(several);
+        for (size_t n = 0; n < several.size(); ++n) {
+            cmu.TakePrimaryStressFrom(several[n], references[n]);
+        }
+    }
     std::vector<size_t> askEspeak;
     for (size_t i = 0; i < words_.size(); ++i) {
         Headword& word = words_[i];
