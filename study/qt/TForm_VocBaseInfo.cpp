@@ -9,11 +9,13 @@
 #include "widgets/LbSpeedButton.h"
 #include "widgets/WindowChrome.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QScreen>
+#include <QWindow>
 
 #include <cstdio>
 
@@ -136,6 +138,13 @@ bool TForm_VocBaseInfo::ShowVocBaseInfo(const std::string& text) {
                                                    screen.width(), screen.height());
         move(place.Left, place.Top);
     }
+    // A modal window (the vocabulary window that asks for this one) blocks
+    // every window that is not its own, so while one is open this window
+    // belongs to it.
+    QWidget* modal = QApplication::activeModalWidget();
+    create();
+    if (QWindow* own = windowHandle())
+        own->setTransientParent(modal && modal != this ? modal->windowHandle() : nullptr);
     show();
     raise();
     activateWindow();

@@ -8,6 +8,7 @@
 #include "widgets/LbSpeedButton.h"
 
 #include <QCursor>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
@@ -117,6 +118,40 @@ TEST_F(BaseInfoWindowTest, EscapeAndCloseButtonHideIt) {
     QTest::mouseClick(form_->CloseButton(), Qt::LeftButton);
     EXPECT_FALSE(form_->isVisible());
     EXPECT_EQ(form_->Info().VocList().size(), 1u); // hidden, not emptied
+}
+
+// Remembers whether a window was ever blocked by a modal one.
+class BlockWatch : public QObject {
+public:
+    bool blocked = false;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::WindowBlocked)
+            blocked = true;
+        else if (event->type() == QEvent::WindowUnblocked)
+            blocked = false;
+        return false;
+    }
+};
+
+// The vocabulary window is modal while it opens the base-info window; the
+// base-info window must still take the user's clicks and keys.
+TEST_F(BaseInfoWindowTest, NotBlockedByTheModalWindowThatOpenedIt) {
+    BlockWatch watch;
+    form_->installEventFilter(&watch);
+    // Shown from inside a modal window, once when hidden and once when it is
+    // still shown from before.
+    for (const char* word : {"apple", "pear"}) {
+        QDialog modal;
+        bool shown = false, blocked = true;
+        QTimer::singleShot(0, &modal, [&] {
+            shown = form_->ShowVocBaseInfo(word) && QTest::qWaitForWindowExposed(form_.get());
+            blocked = watch.blocked;
+            modal.reject();
+        });
+        modal.exec();
+        EXPECT_TRUE(shown) << word;
+        EXPECT_FALSE(blocked) << word;
+    }
 }
 
 TEST_F(BaseInfoWindowTest, CloseButtonSitsLeftOfTheRightEnd) {
