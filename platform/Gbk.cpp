@@ -55,8 +55,13 @@ std::string GbkToUtf8(std::string_view gbk) {
     return Convert(
         "UTF-8", "GBK", gbk, [](std::string& out) { out += "\xEF\xBF\xBD"; },
         [](std::string_view rest) {
+            // An unknown two-byte code is one character; a lead byte that is
+            // not followed by a possible trail byte is dropped alone, so the
+            // text after it (often ASCII) survives.
             unsigned char c = static_cast<unsigned char>(rest.front());
-            return (c >= 0x81 && rest.size() >= 2) ? size_t{2} : size_t{1};
+            unsigned char t = rest.size() >= 2 ? static_cast<unsigned char>(rest[1]) : 0;
+            bool pair = c >= 0x81 && c <= 0xFE && t >= 0x40 && t <= 0xFE && t != 0x7F;
+            return pair ? size_t{2} : size_t{1};
         });
 }
 
