@@ -117,7 +117,10 @@ TForm_EnFollowMP3::~TForm_EnFollowMP3() {
 
 void TForm_EnFollowMP3::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    FormShow();
+    // A window restored from minimised is shown again (spontaneously); the
+    // reading goes on where it was.
+    if (!event->spontaneous())
+        FormShow();
 }
 
 void TForm_EnFollowMP3::FormShow() {

@@ -255,5 +255,25 @@ TEST_F(FollowWindowTest, MissingRecordingWaitsForTheExitLabel) {
     EXPECT_EQ(player.PlaysFromStart(), 0);
 }
 
+// Restoring a minimised window shows it again; that must not start the
+// reading over.
+TEST_F(FollowWindowTest, RestoredFromMinimisedKeepsOnPlaying) {
+    platform::FakeMediaPlayer player;
+    player.SetMediaDuration(100.0);
+    TForm_EnFollowMP3 form("<TXT>hello</TXT>", player);
+    FollowAlong::Mode modeAfterRestore = FollowAlong::Mode::Start;
+    QTimer::singleShot(600, &form, [&] {
+        ASSERT_EQ(player.PlayState(), platform::MediaPlayer::kPlaying);
+        form.setWindowState(Qt::WindowMinimized);
+        form.setWindowState(Qt::WindowNoState);
+        modeAfterRestore = form.Follow().CurrentMode();
+        form.reject();
+    });
+    QTimer::singleShot(10000, &form, [&] { form.done(-1); });
+    form.exec();
+    EXPECT_EQ(modeAfterRestore, FollowAlong::Mode::Idle);
+    EXPECT_EQ(player.PlaysFromStart(), 1);
+}
+
 } // namespace
 } // namespace study
