@@ -132,7 +132,12 @@ void TRichTextView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
     if (!document_.IsFormatted() || formatting_)
         return;
-    if (viewport()->width() != laidOutWidth_) {
+    // A change of height alone can make the text need the scroll bar or no
+    // longer need it, and the bar changes the width the text is laid out for.
+    const bool barShown = verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOn;
+    const int viewHeight = std::max(0, height() - 2 * frameWidth());
+    const bool barNeeded = vScrollVisible_ && document_.DocumentHeight() > viewHeight;
+    if (viewport()->width() != laidOutWidth_ || barShown != barNeeded) {
         const int position = VScrollPos();
         Format();
         SetVScrollPos(position);

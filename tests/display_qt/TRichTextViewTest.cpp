@@ -69,6 +69,13 @@ protected:
         return {piece.Left + (before + after) / 2, CentreOf(pieceNo).y()};
     }
     QWidget* Viewport() const { return view.viewport(); }
+    // The right end of the laid-out text.
+    int TextRight() const {
+        int right = 0;
+        for (const auto& piece : view.Document().Pieces())
+            right = std::max(right, piece.Left + piece.Width);
+        return right;
+    }
 
     std::shared_ptr<TTextStyleTable> table = Table();
     TRichTextView view;
@@ -187,10 +194,7 @@ TEST_F(RichTextViewTest, ScrollingKeysAndVScrollPosSurviveRelayout) {
     ASSERT_TRUE(bar->isVisible());
     EXPECT_GT(bar->maximum(), 0);
     // Laid out at the width left beside the scroll bar.
-    int right = 0;
-    for (const auto& piece : view.Document().Pieces())
-        right = std::max(right, piece.Left + piece.Width);
-    EXPECT_LE(right, Viewport()->width() - 10);
+    EXPECT_LE(TextRight(), Viewport()->width() - 10);
 
     QTest::keyClick(&view, Qt::Key_End);
     EXPECT_EQ(view.VScrollPos(), bar->maximum());
@@ -220,6 +224,28 @@ TEST_F(RichTextViewTest, ScrollingKeysAndVScrollPosSurviveRelayout) {
     view.Clear();
     view.AddFromNewLine("short", 0);
     view.Format();
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_EQ(view.VScrollPos(), 0);
+}
+
+TEST_F(RichTextViewTest, HeightChangeShowsOrHidesTheScrollBar) {
+    for (int i = 0; i < 6; ++i)
+        view.AddFromNewLine("line " + std::to_string(i), 0);
+    view.Format();
+    QScrollBar* bar = view.verticalScrollBar();
+    ASSERT_FALSE(bar->isVisible());
+    const int height = view.Document().DocumentHeight();
+
+    // Only the height changes: the text no longer fits and must scroll.
+    view.resize(view.width(), height / 2);
+    QApplication::processEvents();
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_GT(bar->maximum(), 0);
+    EXPECT_LE(TextRight(), Viewport()->width() - 10);
+
+    // And back: the bar goes and the text takes the full width again.
+    view.resize(view.width(), 200);
+    QApplication::processEvents();
     EXPECT_FALSE(bar->isVisible());
     EXPECT_EQ(view.VScrollPos(), 0);
 }
