@@ -2,6 +2,7 @@
 #include "tools/mkdict/CedictReader.h"
 #include "tools/mkdict/CmuPhonetics.h"
 #include "tools/mkdict/Inflections.h"
+#include "tools/mkdict/TextUtil.h"
 #include "tools/mkdict/WordNetReader.h"
 
 #include <gtest/gtest.h>
@@ -157,6 +158,33 @@ TEST(InflectionsTest, IrregularVerbsTellPastFromParticiple) {
     EXPECT_EQ(inflections.Forms("be", {'v'}, 1).ThirdPerson, "is");
     EXPECT_FALSE(inflections.ParseIrregularVerbs("[\"go\"]"));
     EXPECT_FALSE(inflections.ParseIrregularVerbs("{\"go\":[[\"went\""));
+}
+
+TEST(InflectionsTest, IrregularNounsAndComparisons) {
+    mkdict_test::TempFolder folder;
+    mkdict_test::WriteWordNet(folder.Path());
+    tools::WriteWholeFile(folder.Path() + "/noun.exc", "data datum\nmen man\n");
+    tools::WriteWholeFile(folder.Path() + "/adj.exc",
+                          "better good well\nbest good well\nworse bad\nworst bad\n");
+    WordNetReader wordNet;
+    ASSERT_TRUE(wordNet.Load(folder.Path()));
+    const Inflections inflections(&wordNet);
+    const InflectedForms bad = inflections.Forms("bad", {'a'}, 1);
+    EXPECT_EQ(bad.Comparative, "worse");
+    EXPECT_EQ(bad.Superlative, "worst");
+    EXPECT_EQ(inflections.Forms("good", {'a'}, 1).Superlative, "best");
+    const InflectedForms far = inflections.Forms("far", {'a'}, 1);
+    EXPECT_EQ(far.Comparative, "farther");
+    EXPECT_EQ(far.Superlative, "farthest");
+    EXPECT_EQ(inflections.Forms("much", {'a'}, 1).Comparative, "more");
+    EXPECT_EQ(inflections.Forms("little", {'a'}, 2).Superlative, "least");
+    EXPECT_EQ(inflections.Forms("man", {'n'}, 1).Plural, "men");
+    EXPECT_EQ(inflections.Forms("woman", {'n'}, 2).Plural, "women");
+    EXPECT_EQ(inflections.Forms("policeman", {'n'}, 3).Plural, "policemen");
+    EXPECT_EQ(inflections.Forms("human", {'n'}, 2).Plural, "humans");
+    EXPECT_EQ(inflections.Forms("sheep", {'n'}, 1).Plural, "sheep");
+    EXPECT_TRUE(inflections.Forms("data", {'n'}, 2).Empty()); // itself a plural
+    EXPECT_TRUE(inflections.Forms("men", {'n'}, 1).Empty());
 }
 
 TEST(InflectionsTest, RegularSpellingRules) {

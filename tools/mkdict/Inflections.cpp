@@ -3,6 +3,7 @@
 #include "tools/mkdict/TextUtil.h"
 
 #include <algorithm>
+#include <set>
 
 namespace tools {
 namespace {
@@ -28,6 +29,33 @@ bool DoublesFinal(const std::string& w, int syllables) {
     const char last = w.back();
     return !IsVowel(last) && last != 'w' && last != 'x' && last != 'y' &&
            IsVowel(w[w.size() - 2]) && !IsVowel(w[w.size() - 3]);
+}
+
+// Nouns that keep their form in the plural, and "-man" words whose plural is
+// not "-men".
+bool SamePlural(const std::string& w) {
+    static const std::set<std::string> same = {"aircraft", "bison", "chassis", "corps",
+                                               "deer",     "means", "moose",   "offspring",
+                                               "series",   "sheep", "species", "swine"};
+    return same.contains(w);
+}
+
+bool ManPluralIsMans(const std::string& w) {
+    static const std::set<std::string> mans = {
+        "ataman", "brahman", "caiman",  "cayman", "doberman", "dolman",   "german", "hetman",
+        "human",  "ottoman", "pullman", "roman",  "shaman",   "talisman", "walkman"};
+    return mans.contains(w);
+}
+
+// Comparisons the adjective exception list lacks.
+const std::map<std::string, std::pair<std::string, std::string>>& IrregularComparisons() {
+    static const std::map<std::string, std::pair<std::string, std::string>> table = {
+        {"far", {"farther", "farthest"}},
+        {"ill", {"worse", "worst"}},
+        {"little", {"less", "least"}},
+        {"many", {"more", "most"}},
+        {"much", {"more", "most"}}};
+    return table;
 }
 
 // Reads a JSON string starting at text[pos] == '"'; advances past it.
@@ -162,10 +190,24 @@ InflectedForms Inflections::Forms(const std::string& word, const std::vector<cha
     const bool verb = std::find(parts.begin(), parts.end(), 'v') != parts.end();
     const bool adjective = std::find(parts.begin(), parts.end(), 'a') != parts.end();
     const std::string stem = word.substr(0, word.size() - 1);
-    if (noun) {
+    // A word the exception list holds as the plural of another ("data" of
+    // "datum") has no plural of its own.
+    const bool pluralAlready = wordNet_ != nullptr && [&] {
+        const auto& exceptions = wordNet_->Exceptions('n');
+        for (auto [it, end] = exceptions.equal_range(word); it != end; ++it) {
+            if (it->second != word) {
+                return true;
+            }
+        }
+        return false;
+    }();
+    if (noun && !pluralAlready) {
         forms.Plural = Exception('n', word, "");
         if (forms.Plural.empty()) {
-            forms.Plural = ConsonantY(word)         ? stem + "ies"
+            forms.Plural = SamePlural(word) ? word
+                           : (EndsWith(word, "man") && !ManPluralIsMans(word))
+                               ? word.substr(0, word.size() - 3) + "men"
+                           : ConsonantY(word)       ? stem + "ies"
                            : EndsWithSibilant(word) ? word + "es"
                                                     : word + "s";
         }
@@ -213,7 +255,23 @@ InflectedForms Inflections::Forms(const std::string& word, const std::vector<cha
     if (adjective) {
         forms.Comparative = Exception('a', word, "er");
         forms.Superlative = Exception('a', word, "est");
-        if (forms.Comparative.empty() && syllables == 1) {
+        // "worse", "worst": listed forms without the usual endings.
+        if (wordNet_ != nullptr && (forms.Comparative.empty() || forms.Superlative.empty())) {
+            std::vector<std::string> listed = wordNet_->ExceptionForms('a', word);
+            std::sort(listed.begin(), listed.end());
+            for (const std::string& form : listed) {
+                std::string& slot = EndsWith(form, "st") ? forms.Superlative : forms.Comparative;
+                if (slot.empty()) {
+                    slot = form;
+                }
+            }
+        }
+        if (const auto it = IrregularComparisons().find(word);
+            forms.Comparative.empty() && it != IrregularComparisons().end()) {
+            forms.Comparative = it->second.first;
+            forms.Superlative = it->second.second;
+        }
+        if (forms.Comparative.empty() && forms.Superlative.empty() && syllables == 1) {
             forms.Comparative = EndsWith(word, "e")     ? word + "r"
                                 : ConsonantY(word)      ? stem + "ier"
                                 : DoublesFinal(word, 1) ? word + word.back() + "er"
