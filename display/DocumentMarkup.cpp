@@ -17,8 +17,7 @@ constexpr char kAddKey[] = "\xA1\xBE"
 constexpr char kTextKey[] = "\xA1\xBE"
                             "TXT="; // 【TXT=
 constexpr char kStyleKey[] = "\xA1\xBE"
-                             "Style=";         // 【Style=
-constexpr char kSongTi[] = "\xCB\xCE\xCC\xE5"; // 宋体
+                             "Style="; // 【Style=
 constexpr std::uint32_t kSpacerRgb = 0xFFFFFF;
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
@@ -43,16 +42,6 @@ std::string_view TrimBlanks(std::string_view text) {
         text.remove_suffix(1);
     }
     return text;
-}
-
-TTextStyle MakeStyle(const char* font, int size, TColor colour, unsigned style, TCharSet charSet) {
-    TTextStyle result;
-    result.FontName = font;
-    result.Size = size;
-    result.Color = colour;
-    result.Style = style;
-    result.CharSet = charSet;
-    return result;
 }
 
 } // namespace
@@ -116,14 +105,14 @@ TTextStyleTable DocViewStyleTable() {
     const TColor green = TColor::FromRgb(0x008000);
     TTextStyleTable table;
     table.TextStyles = {
-        MakeStyle(kSongTi, 10, windowText, 0, TCharSet::GB2312),       // 0
-        MakeStyle(kSongTi, 11, black, fsBold, TCharSet::GB2312),       // 1
-        MakeStyle(kSongTi, 10, navy, fsBold, TCharSet::Ansi),          // 2
-        MakeStyle("Arial", 10, maroon, fsItalic, TCharSet::Default),   // 3
-        MakeStyle(kSongTi, 10, green, fsBold, TCharSet::GB2312),       // 4
-        MakeStyle("Arial", 10, green, fsUnderline, TCharSet::Default), // 5
-        MakeStyle("Arial", 4, windowText, 0, TCharSet::Default),       // 6
-        MakeStyle(kSongTi, 9, navy, 0, TCharSet::GB2312),              // 7
+        MakeTextStyle(kSongTi, 10, windowText, 0, TCharSet::GB2312),       // 0
+        MakeTextStyle(kSongTi, 11, black, fsBold, TCharSet::GB2312),       // 1
+        MakeTextStyle(kSongTi, 10, navy, fsBold, TCharSet::Ansi),          // 2
+        MakeTextStyle("Arial", 10, maroon, fsItalic, TCharSet::Default),   // 3
+        MakeTextStyle(kSongTi, 10, green, fsBold, TCharSet::GB2312),       // 4
+        MakeTextStyle("Arial", 10, green, fsUnderline, TCharSet::Default), // 5
+        MakeTextStyle("Arial", 4, windowText, 0, TCharSet::Default),       // 6
+        MakeTextStyle(kSongTi, 9, navy, 0, TCharSet::GB2312),              // 7
     };
     return table;
 }

@@ -13,7 +13,6 @@ namespace display {
 namespace {
 
 // GBK bytes of the fixed texts.
-constexpr char kSongTi[] = "\xCB\xCE\xCC\xE5";                      // 宋体
 constexpr char kBasicInfo[] = "\xBB\xF9\xB1\xBE\xD0\xC5\xCF\xA2";   // 基本信息
 constexpr char kExamples[] = "\xB4\xCA\xBB\xE3\xC0\xFD\xBE\xE4";    // 词汇例句
 constexpr char kDefinitions[] = "\xD3\xA2\xCE\xC4\xBD\xE2\xCA\xCD"; // 英文解释
@@ -69,17 +68,6 @@ std::vector<std::string> SplitSegments(std::string_view text) {
     if (at < text.size())
         segments.emplace_back(text.substr(at));
     return segments;
-}
-
-TTextStyle MakeStyle(const char* font, int size, TColor color, unsigned style,
-                     TCharSet charSet = TCharSet::Default) {
-    TTextStyle s;
-    s.FontName = font;
-    s.Size = size;
-    s.Color = color;
-    s.Style = style;
-    s.CharSet = charSet;
-    return s;
 }
 
 class EntryRenderer {
@@ -219,20 +207,20 @@ TTextStyleTable VocStyleTable() {
                  windowText = TColor::System(K::WindowText);
     TTextStyleTable table;
     table.TextStyles = {
-        MakeStyle("Arial", 12, blue, fsBold),                             // 0
-        MakeStyle(kPhoneticFontName, 12, navy, fsBold, TCharSet::Symbol), // 1
-        MakeStyle(kSongTi, 11, black, 0, TCharSet::GB2312),               // 2
-        MakeStyle(kSongTi, 10, green, 0, TCharSet::GB2312),               // 3
-        MakeStyle("Arial", 11, green, fsBold),                            // 4
-        MakeStyle("Arial", 11, green, fsUnderline),                       // 5
-        MakeStyle(kSongTi, 11, windowText, 0, TCharSet::GB2312),          // 6
-        MakeStyle(kSongTi, 11, windowText, 0, TCharSet::GB2312),          // 7
-        MakeStyle("Arial", 11, blue, 0, TCharSet::Ansi),                  // 8
-        MakeStyle(kSongTi, 11, black, fsBold, TCharSet::GB2312),          // 9
-        MakeStyle("Arial", 11, black, 0),                                 // 10
-        MakeStyle("Arial", 11, grey, 0),                                  // 11
-        MakeStyle(kSongTi, 12, teal, fsBold, TCharSet::GB2312),           // 12
-        MakeStyle("Arial", 10, windowText, 0),                            // 13
+        MakeTextStyle("Arial", 12, blue, fsBold),                             // 0
+        MakeTextStyle(kPhoneticFontName, 12, navy, fsBold, TCharSet::Symbol), // 1
+        MakeTextStyle(kSongTi, 11, black, 0, TCharSet::GB2312),               // 2
+        MakeTextStyle(kSongTi, 10, green, 0, TCharSet::GB2312),               // 3
+        MakeTextStyle("Arial", 11, green, fsBold),                            // 4
+        MakeTextStyle("Arial", 11, green, fsUnderline),                       // 5
+        MakeTextStyle(kSongTi, 11, windowText, 0, TCharSet::GB2312),          // 6
+        MakeTextStyle(kSongTi, 11, windowText, 0, TCharSet::GB2312),          // 7
+        MakeTextStyle("Arial", 11, blue, 0, TCharSet::Ansi),                  // 8
+        MakeTextStyle(kSongTi, 11, black, fsBold, TCharSet::GB2312),          // 9
+        MakeTextStyle("Arial", 11, black, 0),                                 // 10
+        MakeTextStyle("Arial", 11, grey, 0),                                  // 11
+        MakeTextStyle(kSongTi, 12, teal, fsBold, TCharSet::GB2312),           // 12
+        MakeTextStyle("Arial", 10, windowText, 0),                            // 13
     };
     table.JumpCursor = 101;
     table.Color = TColor::System(K::Window);

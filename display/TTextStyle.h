@@ -27,6 +27,9 @@ enum class TCharSet {
 // The font name under which styles ask for the phonetic display font.
 inline constexpr const char* kPhoneticFontName = "QuendicPhonetic";
 
+// "宋体" in GBK: the Chinese font the style tables ask for.
+inline constexpr const char* kSongTi = "\xCB\xCE\xCC\xE5";
+
 // One text style of a style table. Its number is its index in TextStyles.
 struct TTextStyle {
     std::string FontName = "Arial"; // GBK, e.g. "宋体" in GBK bytes
@@ -44,5 +47,17 @@ struct TTextStyle {
 
     friend bool operator==(const TTextStyle&, const TTextStyle&) = default;
 };
+
+// A style from its five settings, in the order the style tables list them.
+inline TTextStyle MakeTextStyle(const char* font, int size, TColor color, unsigned style,
+                                TCharSet charSet = TCharSet::Default) {
+    TTextStyle result;
+    result.FontName = font;
+    result.Size = size;
+    result.Color = color;
+    result.Style = style;
+    result.CharSet = charSet;
+    return result;
+}
 
 } // namespace display
