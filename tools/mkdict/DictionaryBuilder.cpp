@@ -548,8 +548,10 @@ int DictionaryBuilder::Run(std::ostream& log) {
         if (word.Ipa.empty()) {
             askEspeak.push_back(i);
         }
+        // Names ("China", "Paris") get no forms: "chinas", "parises" are wrong
+        // and the lower-case forms would be wrong even where a plural exists.
         std::vector<char> inflecting;
-        if (lemma != nullptr) {
+        if (lemma != nullptr && !word.Capitalised) {
             inflecting = word.Source == Headword::GlossSource::Override ? CheckedParts(word.Chinese)
                                                                         : InflectingParts(*lemma);
         }
