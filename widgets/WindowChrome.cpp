@@ -398,10 +398,13 @@ bool WindowChrome::HandleMouse(QObject* watched, QEvent* event) {
     const QPoint global = mouse->globalPosition().toPoint();
     switch (event->type()) {
     case QEvent::MouseButtonDblClick:
-        // A window that hides its maximise button is never maximised from
-        // the title either. Its own filter on the title could not stop this:
-        // the application-wide filter sees the event first.
-        if (dragArea && watched != footStrip_ && mouse->button() == Qt::LeftButton) {
+        // Only the title strip (with its icon and label) maximises; the foot
+        // strip and other drag areas just move the window. A window that
+        // hides its maximise button is never maximised from the title either.
+        // Its own filter on the title could not stop this: the
+        // application-wide filter sees the event first.
+        if ((watched == titlePanel_ || watched == iconLabel_ || watched == titleLabel_) &&
+            mouse->button() == Qt::LeftButton) {
             drag_ = {};
             if (!maximizeButton_->isHidden()) {
                 ToggleMaximized();

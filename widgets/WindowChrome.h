@@ -62,9 +62,9 @@ struct ChromeOptions {
 // resize, the title panel, its labels, the icon and the foot strip move the
 // window with the left button, the edge handles size it (neither while
 // maximised), Esc closes the window when released, minimise minimises every
-// window of the application, maximise and a double click on the title panel
-// toggle maximised and normal (the double click only while the maximise
-// button is not hidden).
+// window of the application, maximise and a double click on the title panel,
+// its icon or its label toggle maximised and normal (the double click only
+// while the maximise button is not hidden).
 //
 // The chrome is a child of the window and lives as long as it. The close
 // button and Esc call window->close(), so a window's closeEvent can refuse.

@@ -136,6 +136,27 @@ TEST(WindowChrome, TitleDoubleClickLeavesAWindowWithoutMaximiseButtonAlone) {
     EXPECT_FALSE(window.dialog.isMaximized());
 }
 
+TEST(WindowChrome, OnlyTheTitleMaximisesOnDoubleClick) {
+    ChromedDialog window;
+    auto* banner = new QWidget(window.chrome->Body());
+    window.chrome->Body()->layout()->addWidget(banner);
+    banner->setMinimumHeight(30);
+    window.chrome->AddDragArea(banner);
+    QApplication::processEvents();
+    QTest::mouseDClick(banner, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseDClick(window.chrome->FootStrip(), Qt::LeftButton, {}, QPoint(5, 2));
+    EXPECT_FALSE(window.dialog.isMaximized());
+
+    // A drag area still moves the window.
+    window.dialog.move(100, 100);
+    QApplication::processEvents();
+    const QPoint start = window.dialog.pos();
+    QTest::mousePress(banner, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseMove(banner, QPoint(25, 15));
+    QTest::mouseRelease(banner, Qt::LeftButton, {}, QPoint(25, 15));
+    EXPECT_EQ(window.dialog.pos(), start + QPoint(20, 10));
+}
+
 TEST(WindowChrome, CloseButtonClosesAndMinimiseMinimisesAllWindows) {
     ChromedDialog first;
     ChromedDialog second;
