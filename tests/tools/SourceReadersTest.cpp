@@ -138,6 +138,12 @@ TEST(CmuPhoneticsTest, NormalisesEspeakSymbolsAndMovesStressMarks) {
     EXPECT_EQ(CmuPhonetics::NormaliseEspeak("zaɪlˈɑːfənˌɪst"), "zaɪˈlɑfəˌnɪst");
     EXPECT_EQ(CmuPhonetics::NormaliseEspeak("bˈɛɾɚ"), "ˈbɛtɚ");
     EXPECT_EQ(CmuPhonetics::NormaliseEspeak(" ˈæpəl \n"), "ˈæpəl");
+    // Affricates and onset clusters move with the mark.
+    EXPECT_EQ(CmuPhonetics::NormaliseEspeak("ˌɛmdʒˈiː"), "ˌɛmˈdʒi");
+    EXPECT_EQ(CmuPhonetics::NormaliseEspeak("əklˈɑːk"), "əˈklɑk");
+    EXPECT_EQ(CmuPhonetics::NormaliseEspeak("ˌʌndɚstˈænd"), "ˌʌndɚˈstænd");
+    EXPECT_EQ(CmuPhonetics::NormaliseEspeak("ɛkstɹˈɔːɹdɪnɚɹi"), "ɛkˈstɹɔɹdɪnɚɹi");
+    EXPECT_EQ(CmuPhonetics::NormaliseEspeak("ɪnfɚmˈeɪʃən"), "ɪnfɚˈmeɪʃən");
 }
 
 TEST(InflectionsTest, IrregularVerbsTellPastFromParticiple) {

@@ -90,6 +90,28 @@ size_t PreviousCharStart(std::string_view text, size_t pos) {
     return pos;
 }
 
+// Start of the syllable onset within the consonants text[from, to) before a
+// vowel: the longest English onset ("st" in "understand", "dʒ" in "mg",
+// "kl" in "o'clock") or else the last consonant alone.
+size_t OnsetStart(std::string_view text, size_t from, size_t to) {
+    static const std::set<std::string_view> onsets = {
+        "tʃ", "dʒ", "pɹ", "pl",  "pj",  "bɹ",  "bl",  "bj",  "tɹ",  "tw", "dɹ",
+        "dw", "kɹ", "kl", "kw",  "kj",  "ɡɹ",  "ɡl",  "ɡw",  "fɹ",  "fl", "fj",
+        "θɹ", "θw", "ʃɹ", "vj",  "mj",  "hj",  "sp",  "st",  "sk",  "sm", "sn",
+        "sl", "sw", "sf", "spɹ", "spl", "spj", "stɹ", "skɹ", "skw", "skj"};
+    std::vector<size_t> starts; // code points of the run, last first
+    for (size_t at = to; at > from && starts.size() < 3;) {
+        at = PreviousCharStart(text, at);
+        starts.push_back(at);
+    }
+    for (size_t length = starts.size(); length >= 2; --length) {
+        if (onsets.contains(text.substr(starts[length - 1], to - starts[length - 1]))) {
+            return starts[length - 1];
+        }
+    }
+    return starts.empty() ? to : starts.front();
+}
+
 } // namespace
 
 bool CmuPhonetics::ParseLine(std::string_view line, std::string& word, std::string& ipa,
@@ -326,8 +348,8 @@ std::string CmuPhonetics::NormaliseEspeak(std::string_view ipa) {
         }
         text = std::move(replaced);
     }
-    // Move each stress mark in front of the single consonant before it (or
-    // the whole consonant run at the start of a word).
+    // Move each stress mark in front of the onset before it (or the whole
+    // consonant run at the start of a word).
     for (const std::string_view mark : {std::string_view("ˈ"), std::string_view("ˌ")}) {
         size_t pos = 0;
         while ((pos = text.find(mark, pos)) != std::string::npos) {
@@ -346,7 +368,7 @@ std::string CmuPhonetics::NormaliseEspeak(std::string_view ipa) {
             if (wordStart) {
                 target = scan;
             } else if (scan < pos) {
-                target = PreviousCharStart(text, pos);
+                target = OnsetStart(text, scan, pos);
             }
             if (target < pos) {
                 text.erase(pos, mark.size());
