@@ -16,7 +16,7 @@ namespace tools {
 // espeak-ng can be asked which is primary ("education": ˌɛdʒəˈkeɪʃən, not
 // ˈɛdʒəˌkeɪʃən; "aardvark" keeps ˈɑɹdˌvɑɹk). Words the dictionary lacks can
 // be asked of espeak-ng, whose marks stand before the vowel and are moved in
-// front of the consonant before it.
+// front of the syllable onset before it.
 class CmuPhonetics {
 public:
     void Parse(std::string_view text);
