@@ -107,6 +107,23 @@ bool IsDelimiterAt(std::string_view text, std::size_t pos, std::string_view deli
     return false;
 }
 
+// FitBytes for the start of `rest`, measuring a prefix only: first about
+// kFitProbeBytes, twice as much whenever all of it fits. Handing over the
+// whole rest for every line made wrapping a long paragraph quadratic.
+constexpr std::size_t kFitProbeBytes = 256;
+
+std::size_t FitStart(const FontMetrics& metrics, const TTextStyle& style, std::string_view rest,
+                     int maxWidth) {
+    std::size_t end = 0;
+    for (std::size_t probe = kFitProbeBytes;; probe *= 2) {
+        while (end < probe && end < rest.size())
+            end += GbkCharLength(rest, end);
+        const std::size_t fit = metrics.FitBytes(style, rest.substr(0, end), maxWidth);
+        if (fit < end || end >= rest.size())
+            return fit;
+    }
+}
+
 std::size_t ContentSize(const RichTextDocument::Item& item) {
     return item.Info.IsText() ? item.Text.size() : 1;
 }
@@ -274,7 +291,7 @@ int RichTextDocument::Format(int clientWidth) {
             while (pos < text.size()) {
                 const std::string_view rest = text.substr(pos);
                 const int x = startsLine ? 0 : builder.X();
-                std::size_t fit = metrics.FitBytes(style, rest, width - x);
+                std::size_t fit = FitStart(metrics, style, rest, width - x);
                 if (fit == 0)
                     fit = GbkCharLength(rest, 0);
                 if (fit < rest.size()) {

@@ -280,6 +280,45 @@ TEST_F(RichTextLayout, ScrollStepGrowsForVeryTallDocuments) {
     EXPECT_LE(doc.DocumentHeight() / doc.ScrollStep(), 30000);
 }
 
+// Records the longest text the layout asks to fit.
+class FitRecordingMetrics : public MonospaceMetrics {
+public:
+    std::size_t FitBytes(const TTextStyle& style, std::string_view gbk,
+                         int maxWidth) const override {
+        longest = std::max(longest, gbk.size());
+        return MonospaceMetrics::FitBytes(style, gbk, maxWidth);
+    }
+    mutable std::size_t longest = 0;
+};
+
+TEST_F(RichTextLayout, LongParagraphsAreMeasuredALineAtATime) {
+    // Handing the metrics the whole rest of a paragraph for every line made
+    // wrapping quadratic in its length (a long field of a damaged entry
+    // record hung the window).
+    auto metrics = std::make_shared<FitRecordingMetrics>();
+    doc.SetMetrics(metrics);
+    std::string text;
+    while (text.size() < 200000)
+        text += "abcd \xB0\xA1"
+                "fgh "; // GBK characters across every boundary
+    doc.AddFromNewLine(text, 0);
+    doc.Format(100);
+    EXPECT_LE(metrics->longest, 4096u);
+    // The same lines as measured whole.
+    std::size_t covered = 0;
+    for (const auto& piece : doc.Pieces()) {
+        EXPECT_EQ(piece.Offset, covered);
+        EXPECT_LE(piece.Width, 100);
+        covered += piece.Length;
+    }
+    EXPECT_EQ(covered, text.size());
+    RichTextDocument whole;
+    whole.SetStyle(SixStyles());
+    whole.AddFromNewLine(text, 0);
+    whole.Format(100);
+    EXPECT_EQ(whole.Pieces().size(), doc.Pieces().size());
+}
+
 TEST_F(RichTextLayout, WithoutStyleTableOrWithUnknownStylesNothingBreaks) {
     doc.SetStyle(nullptr);
     doc.AddFromNewLine("abc", 0);
