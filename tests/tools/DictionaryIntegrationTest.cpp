@@ -26,17 +26,8 @@ namespace {
 
 using core::GetTagValue;
 
-std::string Gbk(std::string_view utf8) {
-    return platform::Utf8ToGbk(utf8);
-}
-
-uint32_t Little32(const std::string& bytes, size_t pos) {
-    uint32_t value = 0;
-    for (int i = 3; i >= 0; --i) {
-        value = value << 8 | static_cast<unsigned char>(bytes[pos + i]);
-    }
-    return value;
-}
+using mkdict_test::Gbk;
+using mkdict_test::Little32;
 
 char Upper(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;

@@ -4,11 +4,27 @@
 // folder: a few CC-CEDICT lines, a WordNet folder with correct byte offsets,
 // CMU lexicon lines, an irregular verb list and hand-checked glosses.
 
+#include "platform/Gbk.h"
 #include "tools/mkdict/DictionaryBuilder.h"
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace mkdict_test {
+
+// Test texts are written in UTF-8; everything stored is GBK.
+inline std::string Gbk(std::string_view utf8) {
+    return platform::Utf8ToGbk(utf8);
+}
+
+// The unsigned 32-bit little-endian number at `pos` of `bytes`.
+inline uint32_t Little32(const std::string& bytes, size_t pos) {
+    uint32_t value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = value << 8 | static_cast<unsigned char>(bytes[pos + i]);
+    return value;
+}
 
 class TempFolder {
 public:

@@ -17,17 +17,8 @@ namespace {
 using namespace tools;
 using core::GetTagValue;
 
-std::string Gbk(std::string_view utf8) {
-    return platform::Utf8ToGbk(utf8);
-}
-
-uint32_t Little32(const std::string& bytes, size_t pos) {
-    uint32_t value = 0;
-    for (int i = 3; i >= 0; --i) {
-        value = value << 8 | static_cast<unsigned char>(bytes[pos + i]);
-    }
-    return value;
-}
+using mkdict_test::Gbk;
+using mkdict_test::Little32;
 
 TEST(IndexWriterTest, OrdersLettersThenPairGroupsByBestRankThenOtherHeadwords) {
     std::vector<IndexLine> lines = {
