@@ -34,6 +34,9 @@ const std::vector<Synset>& Synsets() {
         {'n', "apple_juice", "juice from apples", {0}},
         {'n', "noodle", "a ribbonlike strip of pasta", {1}},
         {'n', "He helium", "a very light colorless element", {0, 0}},
+        {'n', "liver", "a large glandular organ", {0}},
+        {'a', "live", "having life", {0}},
+        {'a', "born", "brought into existence", {0}},
     };
     return synsets;
 }
@@ -140,6 +143,14 @@ tools::BuildOptions WriteInputs(const std::string& folder) {
 
     options.Verbs = folder + "/verbs.json";
     Write(options.Verbs, "{\"go\":[[\"went\",\"gone\"]],\"run\":[[\"ran\",\"run\"]]}");
+
+    options.WordLists = folder + "/scowl";
+    std::filesystem::create_directories(options.WordLists);
+    Write(options.WordLists + "/english-words.10", "apples\nbooks\nbooked\nnoodles\ncomputers\n");
+    Write(options.WordLists + "/english-words.95", "runs\n");
+
+    options.Spoken = folder + "/spoken.json";
+    Write(options.Spoken, "[{\"word\": \"book\", \"count\": 80}, {\"word\": \"apple\", \"count\": 50}]");
 
     options.Overrides = folder + "/overrides.txt";
     Write(options.Overrides, "# hand-checked\n"

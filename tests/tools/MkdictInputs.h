@@ -2,7 +2,8 @@
 
 // Tiny source files for the dictionary builder, written into a temporary
 // folder: a few CC-CEDICT lines, a WordNet folder with correct byte offsets,
-// CMU lexicon lines, an irregular verb list and hand-checked glosses.
+// CMU lexicon lines, an irregular verb list, hand-checked glosses, English
+// word lists and spoken-English word counts.
 
 #include "platform/Gbk.h"
 #include "tools/mkdict/DictionaryBuilder.h"

