@@ -2,12 +2,12 @@
 
 #include "app/ResultListModel.h"
 #include "app/TFrame_Dic.h"
+#include "core/ServiceData.h"
 #include "core/TaggedText.h"
 #include "platform/Gbk.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
 #include "service/qt/TForm_Help.h"
-#include "storage/TCDF.h"
 #include "study/VocBaseData.h"
 #include "study/qt/TForm_EnFollowMP3.h"
 #include "study/qt/TForm_VocBaseInfo.h"
@@ -36,9 +36,6 @@ namespace app {
 
 namespace {
 
-constexpr char kServiceData[] = "sd.102";
-constexpr uint32_t kAdPictureMember = 102000001;
-constexpr uint32_t kAdRecordMember = 102000002;
 constexpr int kAdHeight = 60;
 
 QString Utf8(const char* text) {
@@ -223,9 +220,9 @@ void TForm_Main::OpenQueryEntry() {
 }
 
 bool TForm_Main::LoadAdImage() {
-    storage::TCDF serviceData(kServiceData);
-    storage::Stream bytes;
-    if (!serviceData.ReadStream(kAdPictureMember, bytes) || bytes.empty() || bytes.size() > INT_MAX)
+    std::string bytes;
+    if (!core::ReadServiceMember(core::kAdPictureMember, bytes) || bytes.empty() ||
+        bytes.size() > INT_MAX)
         return false;
     QImage picture = QImage::fromData(reinterpret_cast<const uchar*>(bytes.data()),
                                       static_cast<int>(bytes.size()));
@@ -236,9 +233,8 @@ bool TForm_Main::LoadAdImage() {
 }
 
 void TForm_Main::OpenAdLink() {
-    storage::TCDF serviceData(kServiceData);
     std::string record;
-    if (!serviceData.ReadString(kAdRecordMember, record))
+    if (!core::ReadServiceMember(core::kAdRecordMember, record))
         return;
     std::string url = core::GetTagValue(record, "Url");
     if (!url.empty())

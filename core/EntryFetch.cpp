@@ -1,6 +1,7 @@
 #include "core/EntryFetch.h"
 
 #include "core/Utilities.h"
+#include "platform/ByteOrder.h"
 #include "platform/Paths.h"
 #include "storage/StrCRC.h"
 #include "storage/TCDF.h"
@@ -17,13 +18,6 @@ constexpr char kLocationFile[] = "voc.dif";
 constexpr char kCacheFile[] = "VocQuery.dat";
 constexpr uint8_t kStoredUnchanged = 28;
 constexpr size_t kLocationRecordSize = 12;
-
-uint32_t ReadLittleEndian32(std::string_view bytes, size_t at) {
-    return static_cast<uint32_t>(static_cast<uint8_t>(bytes[at])) |
-           static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + 1])) << 8 |
-           static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + 2])) << 16 |
-           static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + 3])) << 24;
-}
 
 bool DownloadNothing(EntryFetch&, const std::string&) {
     return false;
@@ -115,10 +109,10 @@ std::string EntryFetch::EntryDataName(uint32_t hash) {
 std::optional<LocationRecord> EntryFetch::FindInLocationMember(std::string_view member,
                                                                uint32_t hash) {
     for (size_t at = 0; member.size() - at >= kLocationRecordSize; at += kLocationRecordSize) {
-        if (ReadLittleEndian32(member, at) != hash)
+        if (platform::ReadLe32(member, at) != hash)
             continue;
-        return LocationRecord{hash, ReadLittleEndian32(member, at + 4),
-                              ReadLittleEndian32(member, at + 8)};
+        return LocationRecord{hash, platform::ReadLe32(member, at + 4),
+                              platform::ReadLe32(member, at + 8)};
     }
     return std::nullopt;
 }

@@ -1,31 +1,14 @@
 #include "core/TaggedText.h"
 
+#include "platform/Gbk.h"
+#include "platform/Text.h"
+
 namespace core {
 namespace {
 
-constexpr unsigned char UpperAscii(unsigned char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c;
-}
-
-constexpr bool IsAsciiLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
 bool MatchesAt(std::string_view text, size_t pos, std::string_view needle, bool caseSensitive) {
-    if (caseSensitive)
-        return text.compare(pos, needle.size(), needle) == 0;
-    for (size_t k = 0; k < needle.size(); ++k) {
-        if (UpperAscii(static_cast<unsigned char>(text[pos + k])) !=
-            UpperAscii(static_cast<unsigned char>(needle[k])))
-            return false;
-    }
-    return true;
-}
-
-// Bytes of the character at `pos`: a GBK lead byte followed by another byte
-// is one character.
-size_t CharacterLength(std::string_view text, size_t pos) {
-    return (static_cast<unsigned char>(text[pos]) >= 0x81 && pos + 1 < text.size()) ? 2 : 1;
+    const std::string_view here = text.substr(pos, needle.size());
+    return caseSensitive ? here == needle : platform::EqualIgnoringAsciiCase(here, needle);
 }
 
 } // namespace
@@ -38,7 +21,7 @@ size_t FindWholeChar(std::string_view text, std::string_view needle, bool caseSe
     // first byte when that is not a letter and so folds to itself), then walk
     // the character boundaries up to each one to see whether it starts a
     // character.
-    if (!needle.empty() && (caseSensitive || !IsAsciiLetter(needle[0]))) {
+    if (!needle.empty() && (caseSensitive || !platform::IsAsciiLetter(needle[0]))) {
         size_t boundary = from;
         for (size_t start = from;;) {
             const size_t at =
@@ -46,7 +29,7 @@ size_t FindWholeChar(std::string_view text, std::string_view needle, bool caseSe
             if (at == std::string_view::npos || at > text.size() - needle.size())
                 return std::string_view::npos;
             while (boundary < at)
-                boundary += CharacterLength(text, boundary);
+                boundary += platform::GbkCharLength(text, boundary);
             if (boundary == at && (caseSensitive || MatchesAt(text, at, needle, false)))
                 return at;
             start = at + 1;
@@ -57,7 +40,7 @@ size_t FindWholeChar(std::string_view text, std::string_view needle, bool caseSe
     while (i <= last) {
         if (MatchesAt(text, i, needle, caseSensitive))
             return i;
-        i += CharacterLength(text, i);
+        i += platform::GbkCharLength(text, i);
     }
     return std::string_view::npos;
 }

@@ -1,9 +1,11 @@
 #include "core/Utilities.h"
 
 #include "core/TaggedText.h"
+#include "platform/FileHandle.h"
 #include "platform/FileIO.h"
 #include "platform/Http.h"
 #include "platform/Paths.h"
+#include "platform/Text.h"
 #include "storage/StrCRC.h"
 #include "storage/TCode.h"
 
@@ -19,60 +21,6 @@ namespace core {
 namespace {
 
 constexpr size_t kChunk = 16384;
-
-// A file descriptor closed on every path.
-class File {
-public:
-    explicit File(int fd) : fd_(fd) {}
-    ~File() {
-        if (fd_ >= 0)
-            close(fd_);
-    }
-    File(const File&) = delete;
-    File& operator=(const File&) = delete;
-
-    bool IsOpen() const { return fd_ >= 0; }
-    int fd() const { return fd_; }
-
-    // Bytes read (0 at the end), or -1 on error.
-    ssize_t Read(char* buffer, size_t size) {
-        ssize_t n;
-        do
-            n = read(fd_, buffer, size);
-        while (n < 0 && errno == EINTR);
-        return n;
-    }
-
-    // Bytes written before an error; `size` when all of them were.
-    size_t Write(const char* data, size_t size) {
-        size_t done = 0;
-        while (done < size) {
-            ssize_t n = write(fd_, data + done, size - done);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            done += static_cast<size_t>(n);
-        }
-        return done;
-    }
-
-private:
-    int fd_;
-};
-
-char UpperAscii(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (UpperAscii(a[i]) != UpperAscii(b[i]))
-            return false;
-    return true;
-}
 
 std::string ReplaceAll(std::string text, std::string_view from, std::string_view to) {
     for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
@@ -90,7 +38,7 @@ std::string EscapeBreaks(std::string_view text) {
 std::string UnescapeBreaks(std::string_view text) {
     std::string plain;
     for (size_t i = 0; i < text.size();) {
-        if (i + 6 <= text.size() && EqualNoCase(text.substr(i, 6), "<0D0A>")) {
+        if (i + 6 <= text.size() && platform::EqualIgnoringAsciiCase(text.substr(i, 6), "<0D0A>")) {
             plain += "\r\n";
             i += 6;
         } else {
@@ -112,7 +60,7 @@ std::vector<std::string> LoadLines(const std::string& path, bool unzip) {
         return {};
     if (unzip && !storage::UnzipStream(*bytes))
         return {};
-    return SplitLines(*bytes);
+    return platform::SplitLines(*bytes);
 }
 
 bool SaveLines(const std::string& path, const std::vector<std::string>& lines, bool zip) {
@@ -142,20 +90,12 @@ std::string UrlEscape(std::string_view text) {
 } // namespace
 
 uint32_t FileCrc(const std::string& path) {
-    File file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!file.IsOpen())
-        return 0;
-    uint32_t crc = 0;
-    char buffer[kChunk];
-    ssize_t n;
-    while ((n = file.Read(buffer, sizeof buffer)) > 0)
-        crc = storage::Crc32(std::string_view(buffer, static_cast<size_t>(n)), crc);
-    return crc;
+    return storage::FileCrc32(path);
 }
 
 bool ListContains(std::string_view text, const std::vector<std::string>& list) {
     for (const std::string& line : list)
-        if (EqualNoCase(line, text))
+        if (platform::EqualIgnoringAsciiCase(line, text))
             return true;
     return false;
 }
@@ -187,15 +127,16 @@ std::string AddBackslash(std::string_view path) {
 }
 
 bool AppendFile(const std::string& target, const std::string& source, uint64_t count) {
-    File in(open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    platform::FileHandle in = platform::FileHandle::Open(source, O_RDONLY);
     if (!in.IsOpen())
         return false;
-    File out(open(target.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644));
+    platform::FileHandle out =
+        platform::FileHandle::Open(target, O_WRONLY | O_CREAT | O_APPEND, 0644);
     if (!out.IsOpen())
         return false;
     // "The whole source" is its size now, so appending a file to itself ends.
     struct stat info {};
-    if (count == 0 && fstat(in.fd(), &info) == 0 && S_ISREG(info.st_mode))
+    if (count == 0 && fstat(in.Fd(), &info) == 0 && S_ISREG(info.st_mode))
         count = static_cast<uint64_t>(info.st_size);
     if (count == 0)
         return true;
@@ -217,13 +158,14 @@ bool AppendFile(const std::string& target, const std::string& source, uint64_t c
 
 bool CopyFileRange(const std::string& source, const std::string& target, uint64_t offset,
                    uint64_t length) {
-    File in(open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    platform::FileHandle in = platform::FileHandle::Open(source, O_RDONLY);
     if (!in.IsOpen())
         return false;
-    File out(open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    platform::FileHandle out =
+        platform::FileHandle::Open(target, O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (!out.IsOpen())
         return false;
-    if (lseek(in.fd(), static_cast<off_t>(offset), SEEK_SET) < 0)
+    if (lseek(in.Fd(), static_cast<off_t>(offset), SEEK_SET) < 0)
         return false;
     char buffer[kChunk];
     uint64_t left = length;
@@ -241,9 +183,9 @@ bool CopyFileRange(const std::string& source, const std::string& target, uint64_
         left -= static_cast<uint64_t>(lastRead);
     }
     struct stat info {};
-    if (fstat(in.fd(), &info) == 0) {
+    if (fstat(in.Fd(), &info) == 0) {
         timespec times[2] = {info.st_atim, info.st_mtim};
-        futimens(out.fd(), times);
+        futimens(out.Fd(), times);
     }
     if (lastRead < 0)
         return false;
@@ -265,7 +207,7 @@ std::string HexXor(std::string_view text, uint8_t key) {
 
 bool ReadNameValue(std::string_view name, std::string& value, std::string_view filePath) {
     for (const std::string& line : LoadLines(NameValuePath(filePath), true)) {
-        if (EqualNoCase(UnescapeBreaks(GetTagValue(line, "Name")), name)) {
+        if (platform::EqualIgnoringAsciiCase(UnescapeBreaks(GetTagValue(line, "Name")), name)) {
             value = UnescapeBreaks(GetTagValue(line, "Value"));
             return true;
         }
@@ -280,7 +222,7 @@ bool WriteNameValue(std::string_view name, std::string_view value, std::string_v
         MakeTagField(EscapeBreaks(name), "Name") + MakeTagField(EscapeBreaks(value), "Value");
     bool replaced = false;
     for (std::string& line : lines) {
-        if (EqualNoCase(UnescapeBreaks(GetTagValue(line, "Name")), name)) {
+        if (platform::EqualIgnoringAsciiCase(UnescapeBreaks(GetTagValue(line, "Name")), name)) {
             line = record;
             replaced = true;
             break;
@@ -334,21 +276,6 @@ std::string IpNetworkFromPage(std::string_view page) {
     std::string text = TextBetween(page, queried, ifYouFind);
     return TextBetween(text, mainData, "</li><li>") + TextBetween(text, result2, "</li><li>") +
            TextBetween(text, result3, "</li></ul>");
-}
-
-std::vector<std::string> SplitLines(std::string_view text) {
-    std::vector<std::string> lines;
-    size_t from = 0;
-    while (from < text.size()) {
-        size_t end = text.find_first_of("\r\n", from);
-        if (end == std::string_view::npos) {
-            lines.emplace_back(text.substr(from));
-            break;
-        }
-        lines.emplace_back(text.substr(from, end - from));
-        from = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
-    }
-    return lines;
 }
 
 std::string JoinLines(const std::vector<std::string>& lines) {

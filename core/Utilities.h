@@ -88,10 +88,6 @@ std::string LookupIpNetwork(std::string_view ip);
 // "如果您发现查询结果". The page and the result are GBK.
 std::string IpNetworkFromPage(std::string_view page);
 
-// Splits text into lines at CR LF, LF or a lone CR; a final line break does
-// not start an empty line.
-std::vector<std::string> SplitLines(std::string_view text);
-
 // The lines joined, each followed by CR LF.
 std::string JoinLines(const std::vector<std::string>& lines);
 

@@ -1,7 +1,9 @@
 #include "core/WordIndex.h"
 
 #include "core/TaggedText.h"
+#include "platform/ByteOrder.h"
 #include "platform/Paths.h"
+#include "platform/Text.h"
 #include "storage/TCDF.h"
 
 #include <algorithm>
@@ -18,31 +20,6 @@ constexpr size_t ResultCap = 1000;
 constexpr size_t ListItemWidth = 30;
 constexpr size_t CnTableEntrySize = 8;
 constexpr std::string_view LineBreakEscape = "<0D0A>";
-
-constexpr unsigned char UpperAscii(unsigned char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c;
-}
-constexpr unsigned char LowerAscii(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
-}
-
-std::string UpperAscii(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        c = static_cast<char>(UpperAscii(static_cast<unsigned char>(c)));
-    return out;
-}
-
-bool StartsWithIgnoringCase(std::string_view text, std::string_view upperPrefix) {
-    if (text.size() < upperPrefix.size())
-        return false;
-    for (size_t k = 0; k < upperPrefix.size(); ++k) {
-        if (UpperAscii(static_cast<unsigned char>(text[k])) !=
-            static_cast<unsigned char>(upperPrefix[k]))
-            return false;
-    }
-    return true;
-}
 
 // A decimal number as stored in the bucket fields, blanks around it allowed.
 // Empty (a missing field), signs, other characters and values beyond 32 bits
@@ -63,13 +40,6 @@ std::optional<uint32_t> ParseCount(std::string_view text) {
     if (value > UINT32_MAX)
         return std::nullopt;
     return static_cast<uint32_t>(value);
-}
-
-uint32_t ReadLe32(std::string_view bytes, size_t pos) {
-    return static_cast<uint32_t>(static_cast<unsigned char>(bytes[pos])) |
-           static_cast<uint32_t>(static_cast<unsigned char>(bytes[pos + 1])) << 8 |
-           static_cast<uint32_t>(static_cast<unsigned char>(bytes[pos + 2])) << 16 |
-           static_cast<uint32_t>(static_cast<unsigned char>(bytes[pos + 3])) << 24;
 }
 
 // Appends `gloss` with every "<0D0A>" (any letter case) written as two
@@ -125,8 +95,8 @@ std::string MissingMember(uint32_t member) {
 bool ResultLineLess(std::string_view a, std::string_view b) {
     const size_t n = std::min(a.size(), b.size());
     for (size_t k = 0; k < n; ++k) {
-        unsigned char x = LowerAscii(static_cast<unsigned char>(a[k]));
-        unsigned char y = LowerAscii(static_cast<unsigned char>(b[k]));
+        const auto x = static_cast<unsigned char>(platform::LowerAscii(a[k]));
+        const auto y = static_cast<unsigned char>(platform::LowerAscii(b[k]));
         if (x != y)
             return x < y;
     }
@@ -179,7 +149,7 @@ bool WordIndex::LoadWordIndex(const std::string& path) {
     // scan from the top.
     pairIndex_.reserve(pairBuckets_.size());
     for (size_t i = 0; i < pairBuckets_.size(); ++i)
-        pairIndex_.try_emplace(UpperAscii(GetTagValue(pairBuckets_[i], "EN")), i);
+        pairIndex_.try_emplace(platform::UpperAscii(GetTagValue(pairBuckets_[i], "EN")), i);
 
     return loaded_[HeadwordMember] && loaded_[GlossMember];
 }
@@ -240,7 +210,7 @@ std::string WordIndex::CheckLine(uint64_t line) const {
 
 PairBucketLookup WordIndex::FindPairBucket(std::string_view prefix) const {
     PairBucketLookup lookup;
-    auto it = pairIndex_.find(UpperAscii(prefix));
+    auto it = pairIndex_.find(platform::UpperAscii(prefix));
     if (it == pairIndex_.end())
         return lookup;
     const std::string& record = pairBuckets_[it->second];
@@ -260,7 +230,7 @@ SearchOutcome WordIndex::SearchEnglish() {
     std::string_view trimmed = queryText_;
     while (!trimmed.empty() && trimmed.front() == ' ')
         trimmed.remove_prefix(1);
-    const std::string q = UpperAscii(trimmed);
+    const std::string q = platform::UpperAscii(trimmed);
     const size_t n = q.size();
     if (n == 0 || q[0] < 'A' || q[0] > 'Z') {
         resultList_.clear();
@@ -302,7 +272,7 @@ SearchOutcome WordIndex::SearchEnglish() {
     char prefix[LengthPrefixSize];
     for (size_t i = bucket.Start; i < end; ++i) {
         const std::string& headword = headwordList_[i];
-        if (n >= 3 && !StartsWithIgnoringCase(headword, q))
+        if (n >= 3 && !platform::StartsWithIgnoringAsciiCase(headword, q))
             continue;
         if (!PassesFilter(headword))
             continue;
@@ -334,8 +304,8 @@ SearchOutcome WordIndex::SearchChinese() {
     const size_t entry = (code - 0x8000u) * CnTableEntrySize;
     if (entry + CnTableEntrySize > cnCharTable_.size())
         return Failure("the Chinese character table is too short for code " + std::to_string(code));
-    const uint32_t offset = ReadLe32(cnCharTable_, entry);
-    const uint32_t count = ReadLe32(cnCharTable_, entry + 4);
+    const uint32_t offset = platform::ReadLe32(cnCharTable_, entry);
+    const uint32_t count = platform::ReadLe32(cnCharTable_, entry + 4);
     if (uint64_t{offset} + uint64_t{count} * 4 > cnPostings_.size())
         return Failure("the posting run " + std::to_string(offset) + "+" + std::to_string(count) +
                        " lies outside the posting table");
@@ -343,7 +313,7 @@ SearchOutcome WordIndex::SearchChinese() {
     std::vector<std::string> results;
     results.reserve(n < 3 ? std::min<size_t>(count, ResultCap + 1) : 64);
     for (uint32_t k = 0; k < count; ++k) {
-        const uint32_t line = ReadLe32(cnPostings_, offset + size_t{k} * 4);
+        const uint32_t line = platform::ReadLe32(cnPostings_, offset + size_t{k} * 4);
         if (std::string error = CheckLine(line); !error.empty())
             return Failure("posting " + std::to_string(k) + " of code " + std::to_string(code) +
                            ": " + error);

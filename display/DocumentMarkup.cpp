@@ -2,6 +2,7 @@
 
 #include "core/TaggedText.h"
 #include "display/RenderEntry.h"
+#include "platform/Text.h"
 
 #include <charconv>
 
@@ -19,19 +20,6 @@ constexpr char kTextKey[] = "\xA1\xBE"
 constexpr char kStyleKey[] = "\xA1\xBE"
                              "Style="; // 【Style=
 constexpr std::uint32_t kSpacerRgb = 0xFFFFFF;
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
 
 std::string_view TrimBlanks(std::string_view text) {
     const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
@@ -80,18 +68,18 @@ void ShowDocument(const std::vector<std::string>& lines, RichTextDocument& docum
         }
         const std::string text = MarkupValue(line, kTextKey);
         const int styleNo = MarkupStyleNo(line);
-        if (EqualsIgnoringCase(command, "AddFromNewLine")) {
+        if (platform::EqualIgnoringAsciiCase(command, "AddFromNewLine")) {
             space(3);
             document.AddFromNewLine(text, styleNo);
-        } else if (EqualsIgnoringCase(command, "AddCenterLine")) {
+        } else if (platform::EqualIgnoringAsciiCase(command, "AddCenterLine")) {
             space(3);
             document.AddCenterLine(text, styleNo);
-        } else if (EqualsIgnoringCase(command, "Add")) {
+        } else if (platform::EqualIgnoringAsciiCase(command, "Add")) {
             document.Add(text, styleNo);
-        } else if (EqualsIgnoringCase(command, "AddBreak")) {
+        } else if (platform::EqualIgnoringAsciiCase(command, "AddBreak")) {
             space(3);
             document.AddBreak();
-        } else if (EqualsIgnoringCase(command, "AddSpaceLine")) {
+        } else if (platform::EqualIgnoringAsciiCase(command, "AddSpaceLine")) {
             space(6);
         }
     }

@@ -1,6 +1,6 @@
 #include "display/FontMetrics.h"
 
-#include "display/GbkText.h"
+#include "platform/Gbk.h"
 
 #include <vector>
 
@@ -16,7 +16,7 @@ std::size_t FontMetrics::FitBytes(const TTextStyle& style, std::string_view gbk,
     // prefix that fits (widths grow with the length).
     std::vector<std::size_t> ends;
     for (std::size_t pos = 0; pos < gbk.size();) {
-        pos += GbkCharLength(gbk, pos);
+        pos += platform::GbkCharLength(gbk, pos);
         ends.push_back(pos);
     }
     std::size_t low = 0;                // characters known to fit

@@ -1,6 +1,6 @@
 #include "display/MonospaceMetrics.h"
 
-#include "display/GbkText.h"
+#include "platform/Gbk.h"
 
 namespace display {
 
@@ -18,7 +18,7 @@ std::size_t MonospaceMetrics::FitBytes(const TTextStyle&, std::string_view gbk,
                                        int maxWidth) const {
     std::size_t pos = 0;
     while (pos < gbk.size()) {
-        const std::size_t next = pos + GbkCharLength(gbk, pos);
+        const std::size_t next = pos + platform::GbkCharLength(gbk, pos);
         if (static_cast<long long>(next) * charWidth_ > maxWidth)
             break;
         pos = next;

@@ -4,6 +4,7 @@
 #include "display/PhoneticFont.h"
 #include "display/PlainText.h"
 #include "platform/Gbk.h"
+#include "platform/Text.h"
 #include "storage/TCDF.h"
 
 #include <algorithm>
@@ -93,15 +94,15 @@ public:
         if (!sound.empty())
             Speaker(sound, name);
         Spacer(6);
-        for (const std::string& line : storage::SplitLines(meanings)) {
+        for (const std::string& line : platform::SplitLines(meanings)) {
             doc_.AddFromNewLine(line, Meaning);
             Spacer(2);
         }
         Spacer(6);
         doc_.AddFromNewLine(core::GetTagValue(voc, "CXBH"), Inflection);
 
-        RenderExamples(storage::SplitLines(core::GetTagValue(record, "Example")));
-        RenderDefinitions(storage::SplitLines(core::GetTagValue(record, "YWJS")));
+        RenderExamples(platform::SplitLines(core::GetTagValue(record, "Example")));
+        RenderDefinitions(platform::SplitLines(core::GetTagValue(record, "YWJS")));
     }
 
 private:

@@ -1,6 +1,6 @@
 #include "display/RichTextDocument.h"
 
-#include "display/GbkText.h"
+#include "platform/Gbk.h"
 #include "display/MonospaceMetrics.h"
 
 #include <algorithm>
@@ -99,9 +99,9 @@ private:
 };
 
 bool IsDelimiterAt(std::string_view text, std::size_t pos, std::string_view delimiters) {
-    const std::string_view ch = text.substr(pos, GbkCharLength(text, pos));
-    for (std::size_t d = 0; d < delimiters.size(); d += GbkCharLength(delimiters, d)) {
-        if (delimiters.substr(d, GbkCharLength(delimiters, d)) == ch)
+    const std::string_view ch = text.substr(pos, platform::GbkCharLength(text, pos));
+    for (std::size_t d = 0; d < delimiters.size(); d += platform::GbkCharLength(delimiters, d)) {
+        if (delimiters.substr(d, platform::GbkCharLength(delimiters, d)) == ch)
             return true;
     }
     return false;
@@ -117,7 +117,7 @@ std::size_t FitStart(const FontMetrics& metrics, const TTextStyle& style, std::s
     std::size_t end = 0;
     for (std::size_t probe = kFitProbeBytes;; probe *= 2) {
         while (end < probe && end < rest.size())
-            end += GbkCharLength(rest, end);
+            end += platform::GbkCharLength(rest, end);
         const std::size_t fit = metrics.FitBytes(style, rest.substr(0, end), maxWidth);
         if (fit < end || end >= rest.size())
             return fit;
@@ -293,7 +293,7 @@ int RichTextDocument::Format(int clientWidth) {
                 const int x = startsLine ? 0 : builder.X();
                 std::size_t fit = FitStart(metrics, style, rest, width - x);
                 if (fit == 0)
-                    fit = GbkCharLength(rest, 0);
+                    fit = platform::GbkCharLength(rest, 0);
                 if (fit < rest.size()) {
                     const std::size_t space = rest.rfind(' ', fit - 1);
                     if (space != std::string_view::npos) {
@@ -343,9 +343,9 @@ std::size_t RichTextDocument::CharIndexAt(const Piece& piece, int x, bool neares
     const TTextStyle& style = StyleOf(item.Info.StyleNo);
     std::size_t n = metrics_->FitBytes(style, text, rel);
     if (n >= text.size())
-        return piece.Offset + (nearest ? text.size() : GbkCharStart(text, text.size() - 1));
+        return piece.Offset + (nearest ? text.size() : platform::GbkCharStart(text, text.size() - 1));
     if (nearest) {
-        const std::size_t next = n + GbkCharLength(text, n);
+        const std::size_t next = n + platform::GbkCharLength(text, n);
         const int before = metrics_->TextWidth(style, text.substr(0, n));
         const int after = metrics_->TextWidth(style, text.substr(0, next));
         if (after - rel < rel - before)
@@ -398,12 +398,12 @@ std::optional<RichTextDocument::Word> RichTextDocument::WordAt(int x, int y) con
     // hit ended and stop at the first delimiter after it.
     std::size_t begin = 0;
     std::size_t pos = 0;
-    for (; pos < hit->Offset; pos += GbkCharLength(text, pos)) {
+    for (; pos < hit->Offset; pos += platform::GbkCharLength(text, pos)) {
         if (IsDelimiterAt(text, pos, Delimiters))
-            begin = pos + GbkCharLength(text, pos);
+            begin = pos + platform::GbkCharLength(text, pos);
     }
     while (pos < text.size() && !IsDelimiterAt(text, pos, Delimiters))
-        pos += GbkCharLength(text, pos);
+        pos += platform::GbkCharLength(text, pos);
     word.Text = std::string(text.substr(begin, pos - begin));
     return word;
 }
@@ -448,7 +448,7 @@ void RichTextDocument::SetSelection(Position anchor, Position current) {
         const std::size_t size = ContentSize(items_[static_cast<std::size_t>(p.ItemNo)]);
         p.Offset = std::min(p.Offset, size);
         if (!text.empty() && p.Offset < text.size())
-            p.Offset = GbkCharStart(text, p.Offset);
+            p.Offset = platform::GbkCharStart(text, p.Offset);
         return p;
     };
     anchor = clamp(anchor);

@@ -60,7 +60,7 @@ std::string GbkToUtf8(std::string_view gbk) {
             // text after it (often ASCII) survives.
             unsigned char c = static_cast<unsigned char>(rest.front());
             unsigned char t = rest.size() >= 2 ? static_cast<unsigned char>(rest[1]) : 0;
-            bool pair = c >= 0x81 && c <= 0xFE && t >= 0x40 && t <= 0xFE && t != 0x7F;
+            bool pair = IsGbkLeadByte(c) && t >= 0x40 && t <= 0xFE && t != 0x7F;
             return pair ? size_t{2} : size_t{1};
         });
 }
@@ -68,6 +68,37 @@ std::string GbkToUtf8(std::string_view gbk) {
 std::string Utf8ToGbk(std::string_view utf8) {
     return Convert(
         "GBK", "UTF-8", utf8, [](std::string&) {}, Utf8SequenceLength);
+}
+
+std::size_t GbkCharLength(std::string_view text, std::size_t pos) {
+    if (pos + 1 < text.size() && IsGbkLeadByte(static_cast<unsigned char>(text[pos])))
+        return 2;
+    return 1;
+}
+
+std::size_t GbkCharStart(std::string_view text, std::size_t pos) {
+    if (pos >= text.size())
+        return text.size();
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t next = start + GbkCharLength(text, start);
+        if (next > pos)
+            return start;
+        start = next;
+    }
+}
+
+std::size_t GbkCharCount(std::string_view text) {
+    std::size_t count = 0;
+    for (std::size_t pos = 0; pos < text.size(); pos += GbkCharLength(text, pos))
+        ++count;
+    return count;
+}
+
+std::string_view GbkPrefix(std::string_view text, std::size_t maxBytes) {
+    if (maxBytes >= text.size())
+        return text;
+    return text.substr(0, GbkCharStart(text, maxBytes));
 }
 
 } // namespace platform

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -14,5 +15,26 @@ std::string GbkToUtf8(std::string_view gbk);
 // UTF-8 to GBK. A character that GBK cannot hold (and invalid UTF-8) is
 // dropped, never sent on as garbage.
 std::string Utf8ToGbk(std::string_view utf8);
+
+// Character boundaries in GBK text: a byte 0x81-0xFE followed by another byte
+// starts a double-byte character; every other byte (ASCII, 0x80, 0xFF, and a
+// lead byte at the very end) is a character of its own. Trail bytes may look
+// like lead bytes or ASCII, so boundaries are only known by walking from the
+// start of the text.
+constexpr bool IsGbkLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+
+// The length in bytes (1 or 2) of the character starting at pos < text.size().
+std::size_t GbkCharLength(std::string_view text, std::size_t pos);
+
+// The start of the character that contains byte pos (pos <= text.size();
+// text.size() gives text.size()).
+std::size_t GbkCharStart(std::string_view text, std::size_t pos);
+
+// The number of characters of text.
+std::size_t GbkCharCount(std::string_view text);
+
+// The longest prefix of text of at most maxBytes bytes that ends on a
+// character boundary.
+std::string_view GbkPrefix(std::string_view text, std::size_t maxBytes);
 
 } // namespace platform

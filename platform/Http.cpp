@@ -1,8 +1,9 @@
 #include "platform/Http.h"
 
+#include "platform/Text.h"
+
 #include <curl/curl.h>
 
-#include <cctype>
 #include <charconv>
 #include <fstream>
 #include <mutex>
@@ -14,17 +15,6 @@ namespace {
 void GlobalInit() {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
-std::string Lower(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lower;
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && Lower(text.substr(0, prefix.size())) == prefix;
 }
 
 // What the header callback learns about the final reply. Redirects and
@@ -39,7 +29,7 @@ struct ReplyHeaders {
 bool ParseContentRange(std::string_view value, uint64_t& first) {
     while (!value.empty() && value.front() == ' ')
         value.remove_prefix(1);
-    if (!StartsWithNoCase(value, "bytes"))
+    if (!StartsWithIgnoringAsciiCase(value, "bytes"))
         return false;
     value.remove_prefix(5);
     while (!value.empty() && (value.front() == ' ' || value.front() == '='))
@@ -71,7 +61,7 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
     std::string_view line(data, length);
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
         line.remove_suffix(1);
-    if (StartsWithNoCase(line, "http/")) {
+    if (StartsWithIgnoringAsciiCase(line, "http/")) {
         transfer->headers = ReplyHeaders{};
         auto space = line.find(' ');
         if (space != std::string_view::npos) {
@@ -80,7 +70,7 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
             std::from_chars(digits.data(), digits.data() + digits.size(), status);
             transfer->headers.status = status;
         }
-    } else if (StartsWithNoCase(line, "content-range:")) {
+    } else if (StartsWithIgnoringAsciiCase(line, "content-range:")) {
         transfer->headers.hasContentRange =
             ParseContentRange(line.substr(14), transfer->headers.rangeStart);
     }
@@ -157,7 +147,7 @@ private:
 } // namespace
 
 std::string HttpAddress(std::string_view address) {
-    std::string lower = Lower(address);
+    std::string lower = LowerAscii(address);
     if (lower.find("http://") != std::string::npos || lower.find("https://") != std::string::npos)
         return std::string(address);
     return "http://" + std::string(address);

@@ -1,5 +1,7 @@
 #include "platform/Process.h"
 
+#include "platform/Text.h"
+
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
@@ -126,9 +128,7 @@ bool RunCommand(std::string_view command, bool hide) {
 }
 
 bool OpenUrl(std::string_view address) {
-    std::string lower(address);
-    for (char& c : lower)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string lower = LowerAscii(address);
     std::string url(address);
     if (lower.find("http") == std::string::npos)
         url = "http://" + url;

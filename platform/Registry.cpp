@@ -1,6 +1,9 @@
 #include "platform/Registry.h"
 
+#include "platform/ByteOrder.h"
+#include "platform/FileHandle.h"
 #include "platform/FileIO.h"
+#include "platform/Text.h"
 
 #include <cerrno>
 #include <charconv>
@@ -18,22 +21,6 @@ namespace {
 
 constexpr std::string_view kHeader = "QUENDIC-REGISTRY 1";
 constexpr std::string_view kParamKey = "SoftWare\\Marvane\\Param";
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'a' && x <= 'z')
-            x = static_cast<unsigned char>(x - 32);
-        if (y >= 'a' && y <= 'z')
-            y = static_cast<unsigned char>(y - 32);
-        if (x != y)
-            return false;
-    }
-    return true;
-}
 
 // One value; `data` holds the bytes of types 1, 2 and 4 and the 4
 // little-endian bytes of a type-3 number.
@@ -54,7 +41,7 @@ struct Store {
 
     Key* Find(RegRoot root, std::string_view path) {
         for (Key& key : keys)
-            if (key.root == root && EqualNoCase(key.path, path))
+            if (key.root == root && EqualIgnoringAsciiCase(key.path, path))
                 return &key;
         return nullptr;
     }
@@ -66,7 +53,7 @@ struct Store {
         for (const Key& key : keys)
             if (key.root == root && key.path.size() > path.size() &&
                 key.path[path.size()] == '\\' &&
-                EqualNoCase(std::string_view(key.path).substr(0, path.size()), path))
+                EqualIgnoringAsciiCase(std::string_view(key.path).substr(0, path.size()), path))
                 return true;
         return false;
     }
@@ -81,7 +68,7 @@ struct Store {
 
 Value* FindValue(Key& key, std::string_view name) {
     for (Value& value : key.values)
-        if (EqualNoCase(value.name, name))
+        if (EqualIgnoringAsciiCase(value.name, name))
             return &value;
     return nullptr;
 }
@@ -101,16 +88,6 @@ bool ParseRoot(std::string_view text, RegRoot& root) {
 }
 
 const char kHex[] = "0123456789ABCDEF";
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
 
 void Escape(std::string_view text, std::string& out) {
     for (char c : text) {
@@ -158,8 +135,8 @@ bool Unescape(std::string_view text, std::string& out) {
         case 'x': {
             if (i + 2 >= text.size())
                 return false;
-            int high = HexDigit(text[i + 1]);
-            int low = HexDigit(text[i + 2]);
+            int high = HexDigitValue(text[i + 1]);
+            int low = HexDigitValue(text[i + 2]);
             if (high < 0 || low < 0)
                 return false;
             out += static_cast<char>(high * 16 + low);
@@ -174,17 +151,14 @@ bool Unescape(std::string_view text, std::string& out) {
 }
 
 std::string NumberBytes(uint32_t number) {
-    std::string bytes(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        bytes[static_cast<size_t>(i)] = static_cast<char>((number >> (8 * i)) & 0xFF);
+    std::string bytes;
+    AppendLe32(bytes, number);
     return bytes;
 }
 
+// Number values always hold 4 bytes (ParseData and the writers make sure).
 uint32_t BytesNumber(std::string_view bytes) {
-    uint32_t number = 0;
-    for (size_t i = 0; i < 4 && i < bytes.size(); ++i)
-        number |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[i])) << (8 * i);
-    return number;
+    return bytes.size() >= 4 ? ReadLe32(bytes, 0) : 0;
 }
 
 bool ParseData(int type, std::string_view text, std::string& data) {
@@ -205,8 +179,8 @@ bool ParseData(int type, std::string_view text, std::string& data) {
             return false;
         data.clear();
         for (size_t i = 0; i < text.size(); i += 2) {
-            int high = HexDigit(text[i]);
-            int low = HexDigit(text[i + 1]);
+            int high = HexDigitValue(text[i]);
+            int low = HexDigitValue(text[i + 1]);
             if (high < 0 || low < 0)
                 return false;
             data += static_cast<char>(high * 16 + low);
@@ -323,29 +297,14 @@ public:
         auto folder = std::filesystem::path(registry).parent_path();
         if (!folder.empty())
             std::filesystem::create_directories(folder, error);
-        fd_ = open((registry + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (fd_ < 0)
-            return;
-        int result;
-        do
-            result = flock(fd_, LOCK_EX);
-        while (result != 0 && errno == EINTR);
-        if (result != 0) {
-            close(fd_);
-            fd_ = -1;
-        }
+        file_ = FileHandle::Open(registry + ".lock", O_RDWR | O_CREAT, 0600);
+        file_.Lock(LOCK_EX);
     }
-    ~WriteLock() {
-        if (fd_ >= 0)
-            close(fd_); // releases the lock
-    }
-    WriteLock(const WriteLock&) = delete;
-    WriteLock& operator=(const WriteLock&) = delete;
 
-    bool held() const { return fd_ >= 0; }
+    bool held() const { return file_.IsOpen(); }
 
 private:
-    int fd_ = -1;
+    FileHandle file_; // closing it releases the lock
 };
 
 // Runs `change` on the current store under the writers' lock and writes the
@@ -471,7 +430,7 @@ bool RegDeleteValue(RegRoot root, std::string_view key, std::string_view name) {
         if (!found)
             return false;
         for (auto it = found->values.begin(); it != found->values.end(); ++it) {
-            if (EqualNoCase(it->name, name)) {
+            if (EqualIgnoringAsciiCase(it->name, name)) {
                 found->values.erase(it);
                 modified = true;
                 return true;

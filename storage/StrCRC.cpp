@@ -1,9 +1,10 @@
 #include "storage/StrCRC.h"
 
+#include "platform/FileHandle.h"
+#include "platform/Text.h"
+
 #include <array>
-#include <cerrno>
 #include <fcntl.h>
-#include <unistd.h>
 #include <zlib.h>
 
 namespace storage {
@@ -46,33 +47,23 @@ uint32_t Crc32(std::string_view bytes, uint32_t previous) {
 }
 
 uint32_t WordHash(std::string_view word) {
-    std::string lower(word);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return StrCRC(lower);
+    return StrCRC(platform::LowerAscii(word));
 }
 
 uint32_t FileCrc32(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    platform::FileHandle file = platform::FileHandle::Open(path, O_RDONLY);
+    if (!file.IsOpen())
         return 0;
     uint32_t crc = 0;
     char buffer[65536];
     for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            crc = 0;
-            break;
-        }
+        const ssize_t n = file.Read(buffer, sizeof buffer);
+        if (n < 0)
+            return 0;
         if (n == 0)
-            break;
+            return crc;
         crc = Crc32(std::string_view(buffer, static_cast<size_t>(n)), crc);
     }
-    ::close(fd);
-    return crc;
 }
 
 } // namespace storage

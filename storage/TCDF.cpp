@@ -1,6 +1,9 @@
 #include "storage/TCDF.h"
 
+#include "platform/ByteOrder.h"
+#include "platform/FileHandle.h"
 #include "platform/Paths.h"
+#include "platform/Text.h"
 #include "storage/StrCRC.h"
 
 #include <algorithm>
@@ -19,106 +22,39 @@ constexpr uint64_t kHeaderSize = 12;
 // Record offsets are 32-bit in the format; a record may not start beyond.
 constexpr uint64_t kMaxRecordOffset = 0xFFFFFFFFu;
 
-// An open file descriptor holding a flock for its lifetime: shared for
-// readers, exclusive for the appender, so no writer runs while it is open.
-class LockedFile {
-public:
-    LockedFile(const std::string& path, int flags, int lock) {
-        fd_ = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
-        if (fd_ < 0)
-            return;
-        while (::flock(fd_, lock) != 0) {
-            if (errno != EINTR) {
-                ::close(fd_);
-                fd_ = -1;
-                return;
-            }
-        }
-    }
-    ~LockedFile() {
-        if (fd_ >= 0)
-            ::close(fd_); // releases the lock
-    }
-    LockedFile(const LockedFile&) = delete;
-    LockedFile& operator=(const LockedFile&) = delete;
-
-    bool IsOpen() const { return fd_ >= 0; }
-    int Fd() const { return fd_; }
-
-    // Current length in bytes; nullopt when it cannot be queried or the file
-    // is not a regular file.
-    std::optional<uint64_t> Length() const {
-        struct stat st {};
-        if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))
-            return std::nullopt;
-        return static_cast<uint64_t>(st.st_size);
-    }
-
-private:
-    int fd_ = -1;
-};
-
-// Repeats pread or pwrite until `size` bytes have moved; false on an error or
-// at the end of the file.
-template <typename Byte, typename Io>
-bool MoveExactly(Io io, int fd, uint64_t offset, Byte* buffer, size_t size) {
-    while (size > 0) {
-        const ssize_t n = io(fd, buffer, size, static_cast<off_t>(offset));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        buffer += n;
-        size -= static_cast<size_t>(n);
-        offset += static_cast<uint64_t>(n);
-    }
-    return true;
-}
-
-bool ReadExactly(int fd, uint64_t offset, char* buffer, size_t size) {
-    return MoveExactly(::pread, fd, offset, buffer, size);
-}
-
-bool WriteExactly(int fd, uint64_t offset, const char* buffer, size_t size) {
-    return MoveExactly(::pwrite, fd, offset, buffer, size);
-}
-
-uint32_t Le32(const char* p) {
-    const auto* u = reinterpret_cast<const unsigned char*>(p);
-    return static_cast<uint32_t>(u[0]) | static_cast<uint32_t>(u[1]) << 8 |
-           static_cast<uint32_t>(u[2]) << 16 | static_cast<uint32_t>(u[3]) << 24;
-}
-
-void PutLe32(char* p, uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<char>(value >> (8 * i));
+// The file opened and flocked for the handle's lifetime: shared for readers,
+// exclusive for the appender, so no writer runs while it is open. Not open
+// when either step fails.
+platform::FileHandle LockedFile(const std::string& path, int flags, int lock) {
+    platform::FileHandle file = platform::FileHandle::Open(path, flags, 0644);
+    file.Lock(lock);
+    return file;
 }
 
 CdfHeader ParseHeader(const char* p) {
     CdfHeader h;
-    h.Id = Le32(p);
-    h.Size = Le32(p + 4);
+    const std::string_view raw(p, kHeaderSize);
+    h.Id = platform::ReadLe32(raw, 0);
+    h.Size = platform::ReadLe32(raw, 4);
     h.NameSeed = static_cast<uint8_t>(p[8]);
     h.CodeType = static_cast<uint8_t>(p[9]);
-    h.Reserved = static_cast<uint16_t>(static_cast<unsigned char>(p[10]) |
-                                       static_cast<unsigned char>(p[11]) << 8);
+    h.Reserved = platform::ReadLe16(raw, 10);
     return h;
 }
 
 void FormatHeader(const CdfHeader& h, char* p) {
-    PutLe32(p, h.Id);
-    PutLe32(p + 4, h.Size);
+    platform::PutLe32(p, h.Id);
+    platform::PutLe32(p + 4, h.Size);
     p[8] = static_cast<char>(h.NameSeed);
     p[9] = static_cast<char>(h.CodeType);
-    p[10] = static_cast<char>(h.Reserved & 0xFF);
-    p[11] = static_cast<char>(h.Reserved >> 8);
+    platform::PutLe16(p + 10, h.Reserved);
 }
 
 // Every complete header from offset 0 on, following the Size chain. The last
 // entry may be a torn record: its header is whole but its data runs past the
 // end of the file. Headers are read through a page-sized window, so small
 // members cost no extra system call while large ones are seeked over.
-std::vector<CdfRecord> ScanHeaders(int fd, uint64_t fileLength) {
+std::vector<CdfRecord> ScanHeaders(const platform::FileHandle& file, uint64_t fileLength) {
     constexpr size_t kWindow = 4096;
     std::vector<CdfRecord> records;
     char window[kWindow];
@@ -129,7 +65,7 @@ std::vector<CdfRecord> ScanHeaders(int fd, uint64_t fileLength) {
         if (offset < windowStart || offset + kHeaderSize > windowStart + windowLength) {
             windowStart = offset;
             windowLength = static_cast<size_t>(std::min<uint64_t>(kWindow, fileLength - offset));
-            if (!ReadExactly(fd, windowStart, window, windowLength))
+            if (!file.ReadAt(windowStart, window, windowLength))
                 break;
         }
         records.push_back({offset, ParseHeader(window + (offset - windowStart))});
@@ -153,21 +89,6 @@ uint64_t CompleteEnd(const std::vector<CdfRecord>& records, uint64_t fileLength)
 bool FileExists(const std::string& path) {
     struct stat st {};
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<char>(y - 'A' + 'a');
-        if (x != y)
-            return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -216,7 +137,7 @@ bool TCDF::AddStream(std::string_view name, Stream& stream) {
         return false;
     header_.Size = static_cast<uint32_t>(stream.size());
 
-    LockedFile file(fileName_, O_RDWR | O_CREAT, LOCK_EX);
+    const platform::FileHandle file = LockedFile(fileName_, O_RDWR | O_CREAT, LOCK_EX);
     if (!file.IsOpen())
         return false;
     const std::optional<uint64_t> length = file.Length();
@@ -225,7 +146,7 @@ bool TCDF::AddStream(std::string_view name, Stream& stream) {
     // A record cut short by an interrupted append would swallow whatever is
     // written after it (the Size chain jumps past it), so the new record goes
     // where the last complete one ends and the torn tail is dropped.
-    const uint64_t end = CompleteEnd(ScanHeaders(file.Fd(), *length), *length);
+    const uint64_t end = CompleteEnd(ScanHeaders(file, *length), *length);
     if (end > kMaxRecordOffset)
         return false;
     if (end < *length && ::ftruncate(file.Fd(), static_cast<off_t>(end)) != 0)
@@ -233,8 +154,8 @@ bool TCDF::AddStream(std::string_view name, Stream& stream) {
 
     char raw[kHeaderSize];
     FormatHeader(header_, raw);
-    if (!WriteExactly(file.Fd(), end, raw, kHeaderSize) ||
-        !WriteExactly(file.Fd(), end + kHeaderSize, stream.data(), stream.size())) {
+    if (!file.WriteAt(end, raw, kHeaderSize) ||
+        !file.WriteAt(end + kHeaderSize, stream.data(), stream.size())) {
         // Leave no torn record behind.
         [[maybe_unused]] int ignored = ::ftruncate(file.Fd(), static_cast<off_t>(end));
         return false;
@@ -251,7 +172,7 @@ bool TCDF::AddStream(uint32_t number, Stream& stream) {
 
 bool TCDF::AddInteger(std::string_view name, uint32_t value) {
     Stream stream(4, '\0');
-    PutLe32(stream.data(), value);
+    platform::PutLe32(stream.data(), value);
     return AddStream(name, stream);
 }
 
@@ -266,14 +187,14 @@ bool TCDF::AddFile(std::string_view name, const std::string& filePath) {
     {
         // Released before the append: the source may be this very container,
         // whose exclusive lock would otherwise wait for us forever.
-        LockedFile file(filePath, O_RDONLY, LOCK_SH);
+        const platform::FileHandle file = LockedFile(filePath, O_RDONLY, LOCK_SH);
         if (!file.IsOpen())
             return false;
         const std::optional<uint64_t> length = file.Length();
         if (!length || *length > 0xFFFFFFFFu)
             return false;
         stream.resize(static_cast<size_t>(*length));
-        if (!ReadExactly(file.Fd(), 0, stream.data(), stream.size()))
+        if (!file.ReadAt(0, stream.data(), stream.size()))
             return false;
     }
     return AddStream(name, stream);
@@ -294,7 +215,7 @@ bool TCDF::ReadStreamById(uint32_t id, Stream& stream) {
             BuildIndex();
         if (!FindMember(id))
             return false;
-        LockedFile file(fileName_, O_RDONLY, LOCK_SH);
+        const platform::FileHandle file = LockedFile(fileName_, O_RDONLY, LOCK_SH);
         if (!file.IsOpen())
             return false;
         const std::optional<uint64_t> length = file.Length();
@@ -304,7 +225,7 @@ bool TCDF::ReadStreamById(uint32_t id, Stream& stream) {
         // another id means the index is stale.
         char raw[kHeaderSize];
         if (foundOffset_ + kHeaderSize > *length ||
-            !ReadExactly(file.Fd(), foundOffset_, raw, kHeaderSize))
+            !file.ReadAt(foundOffset_, raw, kHeaderSize))
             continue;
         const CdfHeader found = ParseHeader(raw);
         if (found.Id != id)
@@ -316,7 +237,7 @@ bool TCDF::ReadStreamById(uint32_t id, Stream& stream) {
         if (found.Size > *length - foundOffset_ - kHeaderSize)
             return false;
         Stream data(found.Size, '\0');
-        if (!ReadExactly(file.Fd(), foundOffset_ + kHeaderSize, data.data(), data.size()))
+        if (!file.ReadAt(foundOffset_ + kHeaderSize, data.data(), data.size()))
             return false;
         if (found.CodeType == 128) {
             coder_.Key = found.Id;
@@ -360,7 +281,7 @@ bool TCDF::ReadStrings(std::string_view name, std::vector<std::string>& lines) {
     Stream stream;
     if (!ReadStream(name, stream))
         return false;
-    lines = SplitLines(stream);
+    lines = platform::SplitLines(stream);
     return true;
 }
 
@@ -389,11 +310,12 @@ bool TCDF::ReadToFile(std::string_view name, const std::string& filePath) {
     Stream stream;
     if (!ReadStream(name, stream))
         return false;
-    const int fd = ::open(filePath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
+    platform::FileHandle file =
+        platform::FileHandle::Open(filePath, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (!file.IsOpen())
         return false;
-    const bool written = WriteExactly(fd, 0, stream.data(), stream.size());
-    return ::close(fd) == 0 && written;
+    const bool written = file.WriteAll(stream);
+    return file.Close() && written;
 }
 
 bool TCDF::ReadToFile(uint32_t number, const std::string& filePath) {
@@ -431,30 +353,13 @@ bool TCDF::FindMember(uint32_t id) {
 std::vector<CdfRecord> TCDF::Records() const {
     if (!FileExists(fileName_))
         return {};
-    LockedFile file(fileName_, O_RDONLY, LOCK_SH);
+    const platform::FileHandle file = LockedFile(fileName_, O_RDONLY, LOCK_SH);
     if (!file.IsOpen())
         return {};
     const std::optional<uint64_t> length = file.Length();
     if (!length)
         return {};
-    return ScanHeaders(file.Fd(), *length);
-}
-
-std::vector<std::string> SplitLines(std::string_view text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        const size_t stop = text.find_first_of("\r\n", start);
-        if (stop == std::string_view::npos) {
-            lines.emplace_back(text.substr(start));
-            break;
-        }
-        lines.emplace_back(text.substr(start, stop - start));
-        start = stop + 1;
-        if (text[stop] == '\r' && start < text.size() && text[start] == '\n')
-            ++start;
-    }
-    return lines;
+    return ScanHeaders(file, *length);
 }
 
 int FindSorted(std::string_view text, const std::vector<std::string>& list, int low, int high) {
@@ -468,7 +373,7 @@ int FindSorted(std::string_view text, const std::vector<std::string>& list, int 
         const int d = high - low;
         if (d <= 9) {
             for (int i = low; i <= high; ++i)
-                if (EqualIgnoringAsciiCase(text, list[static_cast<size_t>(i)]))
+                if (platform::EqualIgnoringAsciiCase(text, list[static_cast<size_t>(i)]))
                     return i;
             return -1;
         }
@@ -476,9 +381,9 @@ int FindSorted(std::string_view text, const std::vector<std::string>& list, int 
         const std::string_view highLine = list[static_cast<size_t>(high)];
         if (text < lowLine || text > highLine)
             return -1;
-        if (EqualIgnoringAsciiCase(text, lowLine))
+        if (platform::EqualIgnoringAsciiCase(text, lowLine))
             return low;
-        if (EqualIgnoringAsciiCase(text, highLine))
+        if (platform::EqualIgnoringAsciiCase(text, highLine))
             return high;
         const int mid = low + d / 2;
         const std::string_view midLine = list[static_cast<size_t>(mid)];

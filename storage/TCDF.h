@@ -93,10 +93,6 @@ private:
     uint64_t foundOffset_ = 0;
 };
 
-// Text lines split at CR, LF or CR LF (the ReadStrings rule); a final line
-// break adds no empty line.
-std::vector<std::string> SplitLines(std::string_view text);
-
 // Search of a sorted list: byte-wise order, equality ignoring ASCII case;
 // bisects while the range is wider than 10 lines, then scans. -1 when absent.
 int FindSorted(std::string_view text, const std::vector<std::string>& list, int low, int high);

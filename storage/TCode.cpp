@@ -1,5 +1,6 @@
 #include "storage/TCode.h"
 
+#include "platform/ByteOrder.h"
 #include "platform/Paths.h"
 #include "platform/SystemInfo.h"
 #include "storage/StrCRC.h"
@@ -28,13 +29,6 @@ bool IsXorType(uint8_t codeType) {
 // Deflate's best case is about 1032 output bytes per input byte; a length
 // word beyond that cannot be honest.
 constexpr uint64_t kMaxInflateRatio = 1032;
-
-uint32_t ReadLe32(const Stream& stream) {
-    return static_cast<uint32_t>(static_cast<unsigned char>(stream[0])) |
-           static_cast<uint32_t>(static_cast<unsigned char>(stream[1])) << 8 |
-           static_cast<uint32_t>(static_cast<unsigned char>(stream[2])) << 16 |
-           static_cast<uint32_t>(static_cast<unsigned char>(stream[3])) << 24;
-}
 
 } // namespace
 
@@ -94,7 +88,7 @@ bool ZipStream(Stream& stream) {
 bool UnzipStream(Stream& stream) {
     if (stream.size() < 4)
         return false;
-    const uint32_t n = ReadLe32(stream);
+    const uint32_t n = platform::ReadLe32(stream, 0);
     if (n == 0)
         return false;
     const size_t packedSize = stream.size() - 4;

@@ -1,6 +1,7 @@
 #include "study/ConvertYB.h"
 
 #include "display/PhoneticFont.h"
+#include "platform/Text.h"
 #include "study/TextEdit.h"
 
 #include <array>
@@ -56,16 +57,10 @@ std::optional<uint32_t> ReferencedCodePoint(std::string_view body) {
         return std::nullopt;
     uint32_t value = 0;
     for (char c : body) {
-        unsigned digit;
-        if (c >= '0' && c <= '9')
-            digit = static_cast<unsigned>(c - '0');
-        else if (base == 16 && c >= 'a' && c <= 'f')
-            digit = static_cast<unsigned>(c - 'a' + 10);
-        else if (base == 16 && c >= 'A' && c <= 'F')
-            digit = static_cast<unsigned>(c - 'A' + 10);
-        else
+        const int digit = platform::HexDigitValue(c);
+        if (digit < 0 || static_cast<unsigned>(digit) >= base)
             return std::nullopt;
-        value = value * base + digit;
+        value = value * base + static_cast<unsigned>(digit);
         if (value > 0x10FFFF)
             return std::nullopt;
     }

@@ -1,10 +1,10 @@
 #include "study/FollowText.h"
 
 #include "core/TaggedText.h"
+#include "platform/Gbk.h"
 #include "platform/Paths.h"
-#include "storage/TCDF.h"
+#include "platform/Text.h"
 
-#include <charconv>
 #include <cmath>
 
 namespace study {
@@ -12,19 +12,13 @@ namespace {
 
 // Exactly eight hexadecimal digits, else nothing.
 std::optional<int64_t> ParseHex8(std::string_view text) {
-    uint32_t value = 0;
-    const char* end = text.data() + text.size();
-    if (text.size() != 8 || std::from_chars(text.data(), end, value, 16).ptr != end)
+    if (text.size() != 8)
         return std::nullopt;
-    return value;
+    return platform::ParseHex32(text);
 }
 
 int64_t RoundedPosition(double step, size_t k) {
     return std::llround(step * static_cast<double>(k));
-}
-
-bool IsLeadByte(const std::string_view text, size_t i) {
-    return static_cast<unsigned char>(text[i]) >= 0x81 && i + 1 < text.size();
 }
 
 } // namespace
@@ -57,7 +51,7 @@ std::optional<TextPieces> SplitText(std::string_view text, int64_t durationMs) {
             else
                 lines += c;
         }
-        for (auto& line : storage::SplitLines(lines))
+        for (auto& line : platform::SplitLines(lines))
             result.Pieces.push_back({std::move(line), 0});
         if (result.Pieces.empty())
             return result;
@@ -67,7 +61,7 @@ std::optional<TextPieces> SplitText(std::string_view text, int64_t durationMs) {
             result.Pieces[k].PositionMs = RoundedPosition(step, k);
     } else {
         for (size_t i = 0; i < text.size();) {
-            const size_t length = IsLeadByte(text, i) ? 2 : 1;
+            const size_t length = platform::GbkCharLength(text, i);
             result.Pieces.push_back({std::string(text.substr(i, length)), 0});
             i += length;
         }

@@ -1,21 +1,13 @@
 #include "study/VocBaseData.h"
 
+#include "platform/Text.h"
+
 #include <utility>
 
 namespace study {
 namespace {
 
 constexpr int64_t kIdBase = int64_t{1} << 32;
-
-std::string Lower(std::string_view word) {
-    std::string out(word);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return out;
-}
 
 bool EndsWith(const std::string& text, std::string_view suffix) {
     return text.size() > suffix.size() &&
@@ -35,7 +27,7 @@ int64_t VocBaseData::FindExact(std::string_view word) {
 }
 
 int64_t VocBaseData::FindVoc(std::string_view word) {
-    const std::string lower = Lower(word);
+    const std::string lower = platform::LowerAscii(word);
     if (const int64_t id = FindExact(lower); id >= 0 || !EndsWith(lower, "s")) {
         return id;
     }
@@ -72,7 +64,7 @@ bool VocBaseData::GetVocMP3(std::string_view headword, std::string& mp3) {
         return false;
     }
     storage::Stream stream;
-    if (!file_.ReadStream(Lower(headword) + ".mp3", stream) || stream.empty()) {
+    if (!file_.ReadStream(platform::LowerAscii(headword) + ".mp3", stream) || stream.empty()) {
         return false;
     }
     mp3 = std::move(stream);

@@ -2,30 +2,23 @@
 
 #include "core/TaggedText.h"
 #include "core/Utilities.h"
+#include "platform/Gbk.h"
+#include "platform/Text.h"
 #include "study/ConvertYB.h"
 #include "study/TextEdit.h"
 
 #include <algorithm>
-#include <charconv>
 #include <fstream>
 
 namespace study {
 namespace {
 
-bool IsAsciiLetter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
 void ReadOption(const char* key, bool& option, const std::string& path) {
     std::string value;
     if (!core::ReadNameValue(key, value, path))
         return;
-    const std::string_view text = Trimmed(value);
-    uint32_t number = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number, 16);
-    if (error != std::errc() || end != text.data() + text.size() || text.empty())
-        return;
-    option = number != 0;
+    if (const std::optional<uint32_t> number = platform::ParseHex32(Trimmed(value)))
+        option = *number != 0;
 }
 
 } // namespace
@@ -68,8 +61,7 @@ bool VocBaseInfo::FindVocs(std::string_view text, VocSource& source) {
             run.clear();
         };
         for (size_t i = 0; i < text.size();) {
-            const unsigned char c = static_cast<unsigned char>(text[i]);
-            if (IsAsciiLetter(text[i])) {
+            if (platform::IsAsciiLetter(text[i])) {
                 run += text[i];
                 ++i;
                 continue;
@@ -77,7 +69,7 @@ bool VocBaseInfo::FindVocs(std::string_view text, VocSource& source) {
             endRun();
             // A double-byte character is stepped over whole: its trail byte
             // may have the value of an ASCII letter.
-            i += (c >= 0x81 && i + 1 < text.size()) ? 2 : 1;
+            i += platform::GbkCharLength(text, i);
         }
         endRun();
     }

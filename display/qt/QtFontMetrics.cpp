@@ -1,6 +1,6 @@
 #include "display/qt/QtFontMetrics.h"
 
-#include "display/GbkText.h"
+#include "platform/Gbk.h"
 #include "display/qt/Fonts.h"
 
 #include <QGuiApplication>
@@ -107,7 +107,7 @@ std::size_t QtFontMetrics::FitBytes(const TTextStyle& style, std::string_view gb
     const QString text = DisplayText(style, gbk);
     // Every GBK character is one UTF-16 unit when the conversion was clean;
     // otherwise measure converted prefixes one by one.
-    if (static_cast<std::size_t>(text.size()) != GbkCharCount(gbk))
+    if (static_cast<std::size_t>(text.size()) != platform::GbkCharCount(gbk))
         return FontMetrics::FitBytes(style, gbk, maxWidth);
     qreal width = 0;
     std::size_t pos = 0;
@@ -115,7 +115,7 @@ std::size_t QtFontMetrics::FitBytes(const TTextStyle& style, std::string_view gb
         width += entry.Advance(text, i);
         if (Ceil(width) > maxWidth)
             break;
-        pos += GbkCharLength(gbk, pos);
+        pos += platform::GbkCharLength(gbk, pos);
     }
     return pos;
 }

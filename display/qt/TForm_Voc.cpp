@@ -6,6 +6,7 @@
 #include "display/qt/TRichTextView.h"
 #include "platform/Gbk.h"
 #include "platform/Paths.h"
+#include "platform/Text.h"
 #include "storage/TCDF.h"
 #include "widgets/Application.h"
 #include "widgets/Label3D.h"
@@ -17,7 +18,6 @@
 #include <QVBoxLayout>
 
 #include <cstdio>
-#include <strings.h>
 
 namespace display {
 
@@ -118,7 +118,7 @@ void TForm_Voc::RichText_VocJump(int jumpNo) {
         return;
     // Copied: the reader runs modally and the list must not change under us.
     const std::string action = actionList_[static_cast<size_t>(jumpNo)];
-    if (strcasecmp(core::GetTagValue(action, "Action").c_str(), "PlayMP3") != 0)
+    if (!platform::EqualIgnoringAsciiCase(core::GetTagValue(action, "Action"), "PlayMP3"))
         return;
     std::string hex = core::GetTagValue(action, "MP3");
     std::optional<uint32_t> memberNo = ParseMemberNumber(hex);
@@ -136,22 +136,9 @@ void TForm_Voc::RichText_VocWordDblClick(const std::string& word) {
 }
 
 std::optional<uint32_t> TForm_Voc::ParseMemberNumber(const std::string& hex) {
-    if (hex.empty() || hex.size() > 8)
+    if (hex.size() > 8)
         return std::nullopt;
-    uint32_t value = 0;
-    for (char c : hex) {
-        int digit;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else
-            return std::nullopt;
-        value = value << 4 | static_cast<uint32_t>(digit);
-    }
-    return value;
+    return platform::ParseHex32(hex);
 }
 
 bool ShowVocWindow(const std::string& packagePath, const VocWindowServices& services,

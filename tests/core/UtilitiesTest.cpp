@@ -1,6 +1,7 @@
 #include "core/Utilities.h"
 
 #include "core/TaggedText.h"
+#include "platform/Text.h"
 #include "storage/TCode.h"
 #include "storage/TestFolder.h"
 
@@ -58,9 +59,6 @@ TEST(UtilitiesTest, SmallTextFunctions) {
     EXPECT_FALSE(core::ListContains("appl", list));
     EXPECT_FALSE(core::ListContains("x", {}));
 
-    EXPECT_EQ(core::SplitLines("a\r\nb\nc\rd\r\n"), (Lines{"a", "b", "c", "d"}));
-    EXPECT_EQ(core::SplitLines("a\r\n\r\nb"), (Lines{"a", "", "b"}));
-    EXPECT_EQ(core::SplitLines(""), Lines{});
     EXPECT_EQ(core::JoinLines({"a", "b"}), "a\r\nb\r\n");
 }
 
@@ -152,7 +150,7 @@ TEST(UtilitiesTest, NameValueFileRoundTrip) {
     EXPECT_FALSE(core::ReadNameValue("Lef", value));
     stored = ReadFileBytes(folder / "nv.dat");
     ASSERT_TRUE(storage::UnzipStream(stored));
-    EXPECT_EQ(core::SplitLines(stored).size(), 2u);
+    EXPECT_EQ(platform::SplitLines(stored).size(), 2u);
 
     // Writes replace the file through a temporary that does not stay behind.
     EXPECT_EQ(FileNames(folder.Path()), Lines{"nv.dat"});

@@ -1,5 +1,4 @@
 #include "display/qt/TRichTextView.h"
-#include "display/GbkText.h"
 #include "display/qt/Fonts.h"
 #include "display/qt/QtConvert.h"
 #include "display/qt/QtFontMetrics.h"
@@ -65,7 +64,7 @@ protected:
         const std::string_view text = std::string_view(item.Text).substr(piece.Offset);
         const int before = view.Metrics().TextWidth(style, text.substr(0, offset));
         const int after =
-            view.Metrics().TextWidth(style, text.substr(0, offset + GbkCharLength(text, offset)));
+            view.Metrics().TextWidth(style, text.substr(0, offset + platform::GbkCharLength(text, offset)));
         return {piece.Left + (before + after) / 2, CentreOf(pieceNo).y()};
     }
     QWidget* Viewport() const { return view.viewport(); }
@@ -326,10 +325,10 @@ TEST(RichTextFonts, QtMetricsFitWholeCharactersConsistentlyWithWidths) {
     EXPECT_EQ(metrics.FitBytes(song, text, full), text.size());
     for (int width : {1, full / 3, full / 2, full - 1}) {
         const std::size_t fit = metrics.FitBytes(song, text, width);
-        EXPECT_EQ(GbkCharStart(text, fit), fit) << width;
+        EXPECT_EQ(platform::GbkCharStart(text, fit), fit) << width;
         EXPECT_LE(metrics.TextWidth(song, text.substr(0, fit)), width);
         if (fit < text.size()) {
-            EXPECT_GT(metrics.TextWidth(song, text.substr(0, fit + GbkCharLength(text, fit))),
+            EXPECT_GT(metrics.TextWidth(song, text.substr(0, fit + platform::GbkCharLength(text, fit))),
                       width);
         }
     }
@@ -339,7 +338,7 @@ TEST(RichTextFonts, QtMetricsFitWholeCharactersConsistentlyWithWidths) {
                             "cd";
     const std::size_t fit = metrics.FitBytes(song, bad, metrics.TextWidth(song, bad) - 1);
     EXPECT_LT(fit, bad.size());
-    EXPECT_EQ(GbkCharStart(bad, fit), fit);
+    EXPECT_EQ(platform::GbkCharStart(bad, fit), fit);
 }
 
 TEST(RichTextPictures, PicturesConvertBothWays) {

@@ -26,5 +26,26 @@ TEST(GbkTest, BrokenCharacterBecomesOneReplacementAndKeepsWhatFollows) {
     EXPECT_EQ(GbkToUtf8("y\xFFz"), "y" + replacement + "z");
 }
 
+TEST(GbkTest, OnlyBytes81ToFELeadADoubleByteCharacter) {
+    // 0x80 and 0xFF are single bytes; 0x81 and 0xFE lead a pair.
+    EXPECT_EQ(GbkCharLength("\x80" "a", 0), 1u);
+    EXPECT_EQ(GbkCharLength("\x81" "a", 0), 2u);
+    EXPECT_EQ(GbkCharLength("\xFE" "a", 0), 2u);
+    EXPECT_EQ(GbkCharLength("\xFF" "a", 0), 1u);
+    EXPECT_EQ(GbkCharLength("a\xC6", 1), 1u); // a lead byte at the very end
+    // The trail byte 0x41 ('A') of "\x81\x41" is no character of its own.
+    const std::string text = "x\x81\x41\xC6\xBB\x80y";
+    EXPECT_EQ(GbkCharCount(text), 5u);
+    EXPECT_EQ(GbkCharStart(text, 2), 1u);
+    EXPECT_EQ(GbkCharStart(text, 4), 3u);
+    EXPECT_EQ(GbkCharStart(text, 5), 5u);
+    EXPECT_EQ(GbkCharStart(text, text.size()), text.size());
+    // A prefix never ends inside a character.
+    EXPECT_EQ(GbkPrefix(text, 2), "x");
+    EXPECT_EQ(GbkPrefix(text, 3), "x\x81\x41");
+    EXPECT_EQ(GbkPrefix(text, 4), "x\x81\x41");
+    EXPECT_EQ(GbkPrefix(text, 100), text);
+}
+
 } // namespace
 } // namespace platform

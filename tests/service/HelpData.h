@@ -1,6 +1,6 @@
 #pragma once
 
-#include "service/HelpText.h"
+#include "core/ServiceData.h"
 #include "storage/TCDF.h"
 
 #include <string>
@@ -28,8 +28,8 @@ inline std::vector<std::string> SampleHelpLines() {
 // Writes `lines` (CR LF separated) as the help member of sd.102 in the
 // program folder, after an unrelated member.
 inline bool WriteHelpData(const std::vector<std::string>& lines,
-                          std::uint32_t member = kHelpMember) {
-    storage::TCDF data(ServiceDataFile(member));
+                          std::uint32_t member = core::kHelpMember) {
+    storage::TCDF data(core::ServiceDataFile(member));
     storage::Stream other = "advertisement";
     if (!data.AddStream(102000001u, other)) {
         return false;

@@ -12,7 +12,7 @@ namespace {
 
 TEST(ReadHelpText, ReadsTheHelpMemberOfServiceData) {
     storage::test::TestFolder home;
-    EXPECT_EQ(ServiceDataFile(kHelpMember), home / "sd.102");
+    EXPECT_EQ(core::ServiceDataFile(core::kHelpMember), home / "sd.102");
     ASSERT_TRUE(test::WriteHelpData(test::SampleHelpLines()));
     std::vector<std::string> lines{"stale"};
     ASSERT_TRUE(ReadHelpText(lines));

@@ -244,15 +244,6 @@ TEST_F(TCDFTest, IndexMadeStaleByAnotherWriterIsRebuilt) {
     EXPECT_EQ(v, 66u);
 }
 
-TEST(SplitLinesTest, BreaksAtCrLfAndCrLf) {
-    EXPECT_TRUE(SplitLines("").empty());
-    EXPECT_EQ(SplitLines("a"), (std::vector<std::string>{"a"}));
-    EXPECT_EQ(SplitLines("a\r\n"), (std::vector<std::string>{"a"}));
-    EXPECT_EQ(SplitLines("\n"), (std::vector<std::string>{""}));
-    EXPECT_EQ(SplitLines("a\n\r\nb"), (std::vector<std::string>{"a", "", "b"}));
-    EXPECT_EQ(SplitLines("a\r\rb"), (std::vector<std::string>{"a", "", "b"}));
-}
-
 TEST(FindSortedTest, ScansShortListsIgnoringCase) {
     // Unsorted on purpose: a short range is scanned, not bisected.
     const std::vector<std::string> list = {"pear", "apple", "Kiwi", "fig", "date"};

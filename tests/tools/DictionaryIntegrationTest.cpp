@@ -6,6 +6,7 @@
 #include "core/WordIndex.h"
 #include "display/PhoneticFont.h"
 #include "platform/Gbk.h"
+#include "platform/Text.h"
 #include "storage/StrCRC.h"
 #include "storage/TCDF.h"
 #include "study/VocBaseData.h"
@@ -203,7 +204,7 @@ TEST_F(DictionaryIntegrationTest, EveryLocationRecordLeadsToItsPackage) {
 
     std::string catalogue;
     ASSERT_TRUE(tools::ReadWholeFile(options_.ServiceFolder + "/packages.lst", catalogue));
-    for (const std::string& line : storage::SplitLines(catalogue)) {
+    for (const std::string& line : platform::SplitLines(catalogue)) {
         std::string data;
         const std::string stored = GetTagValue(line, "LFn");
         ASSERT_TRUE(tools::ReadWholeFile(options_.ServiceFolder + "/11/" + stored.substr(3), data));
@@ -242,7 +243,7 @@ TEST_F(DictionaryIntegrationTest, EntriesCarryTheBuiltContent) {
     EXPECT_EQ(GetTagValue(voc, "CXBH"),
               Gbk("过去式: went  过去分词: gone  现在分词: going  第三人称单数: goes"));
     EXPECT_NE(GetTagValue(go, "Example").find(Gbk("『go』")), std::string::npos);
-    const auto definitions = storage::SplitLines(GetTagValue(go, "YWJS"));
+    const auto definitions = platform::SplitLines(GetTagValue(go, "YWJS"));
     ASSERT_GE(definitions.size(), 2u);
     EXPECT_EQ(GetTagValue(definitions[0], "CX"), "v.");
     EXPECT_EQ(GetTagValue(definitions[0], "En"), "");

@@ -1,6 +1,7 @@
 #include "core/TaggedText.h"
 #include "display/PhoneticFont.h"
 #include "platform/Gbk.h"
+#include "platform/Text.h"
 #include "storage/TCDF.h"
 #include "tools/MkdictInputs.h"
 #include "tools/mkdict/BaseInfoWriter.h"
@@ -102,7 +103,7 @@ TEST(EntryWriterTest, EntryRecordCarriesEveryFieldTheVocabularyWindowReads) {
     EXPECT_EQ(GetTagValue(voc, "CN"), Gbk("n. 书；书本<0D0A>v. 预订"));
     EXPECT_EQ(GetTagValue(voc, "CXBH"), Gbk("复数: books"));
 
-    const auto examples = storage::SplitLines(GetTagValue(record, "Example"));
+    const auto examples = platform::SplitLines(GetTagValue(record, "Example"));
     ASSERT_EQ(examples.size(), 2u);
     EXPECT_EQ(GetTagValue(examples[0], "XH"), "1");
     EXPECT_EQ(GetTagValue(examples[0], "En"), Gbk("to 『book』 ahead"));
@@ -111,7 +112,7 @@ TEST(EntryWriterTest, EntryRecordCarriesEveryFieldTheVocabularyWindowReads) {
     EXPECT_EQ(GetTagValue(examples[1], "MP3"), "");
 
     // A heading line opens each part of speech; the definitions follow it.
-    const auto definitions = storage::SplitLines(GetTagValue(record, "YWJS"));
+    const auto definitions = platform::SplitLines(GetTagValue(record, "YWJS"));
     ASSERT_EQ(definitions.size(), 5u);
     EXPECT_EQ(GetTagValue(definitions[0], "CX"), "n.");
     EXPECT_EQ(GetTagValue(definitions[0], "En"), "");
@@ -143,7 +144,7 @@ TEST(EntryWriterTest, FieldTextCannotBreakTheRecord) {
     Headword word = SampleWord();
     word.Definitions = {{"n.", "a <b>bold</En> claim\r\nsecond line", {}}};
     const std::string record = EntryWriter::EntryRecord(word);
-    const auto definitions = storage::SplitLines(GetTagValue(record, "YWJS"));
+    const auto definitions = platform::SplitLines(GetTagValue(record, "YWJS"));
     ASSERT_EQ(definitions.size(), 2u);
     EXPECT_EQ(GetTagValue(definitions[1], "En"), "a bbold/En claim  second line");
     EXPECT_EQ(SafeFieldText("x<y>z\n"), "xyz ");

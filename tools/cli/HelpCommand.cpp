@@ -2,6 +2,7 @@
 // the help window lays it out, as plain text.
 #include "tools/cli/Commands.h"
 
+#include "core/ServiceData.h"
 #include "display/DocumentMarkup.h"
 #include "display/PlainText.h"
 #include "platform/Gbk.h"
@@ -53,7 +54,7 @@ int RunHelp(const CommandArgs& args) {
     std::vector<std::string> lines;
     if (!service::ReadHelpText(lines)) {
         std::fprintf(stderr, "quendic-cli help: no help document in %s\n",
-                     service::ServiceDataFile(service::kHelpMember).c_str());
+                     core::ServiceDataFile(core::kHelpMember).c_str());
         return kExitNotFound;
     }
     display::RichTextDocument document;

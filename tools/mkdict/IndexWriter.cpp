@@ -10,10 +10,6 @@
 namespace tools {
 namespace {
 
-char UpperByte(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 std::string JoinLines(const std::vector<IndexLine>& lines, bool glosses) {
     std::string out;
     for (const IndexLine& line : lines) {
@@ -30,14 +26,14 @@ void IndexWriter::Order(std::vector<IndexLine>& lines) {
     // by their best line, so the key of a line needs its group's best rank.
     std::map<std::pair<int, char>, uint32_t> groupBest;
     auto bucketOf = [](const IndexLine& line) {
-        const char first = line.Headword.empty() ? '\0' : UpperByte(line.Headword[0]);
+        const char first = line.Headword.empty() ? '\0' : platform::UpperAscii(line.Headword[0]);
         return (first >= 'A' && first <= 'Z') ? first - 'A' : 26;
     };
     auto groupOf = [&](const IndexLine& line) -> char {
         if (bucketOf(line) == 26 || line.Headword.size() < 2) {
             return '\0'; // one-letter headwords first; the rest one group
         }
-        return UpperByte(line.Headword[1]);
+        return platform::UpperAscii(line.Headword[1]);
     };
     for (const IndexLine& line : lines) {
         const auto key = std::make_pair(bucketOf(line), groupOf(line));
@@ -72,7 +68,7 @@ std::string IndexWriter::LetterBuckets(const std::vector<IndexLine>& lines) {
     for (int n = 0; n < 26; ++n) {
         const size_t start = pos;
         while (pos < lines.size() && !lines[pos].Headword.empty() &&
-               UpperByte(lines[pos].Headword[0]) == 'A' + n) {
+               platform::UpperAscii(lines[pos].Headword[0]) == 'A' + n) {
             ++pos;
         }
         const std::string number = std::to_string(n);
@@ -87,16 +83,16 @@ std::string IndexWriter::PairBuckets(const std::vector<IndexLine>& lines) {
     size_t pos = 0;
     while (pos < lines.size()) {
         const std::string& word = lines[pos].Headword;
-        const char first = word.empty() ? '\0' : UpperByte(word[0]);
+        const char first = word.empty() ? '\0' : platform::UpperAscii(word[0]);
         if (word.size() < 2 || first < 'A' || first > 'Z') {
             ++pos;
             continue;
         }
-        const std::string pair = {first, UpperByte(word[1])};
+        const std::string pair = {first, platform::UpperAscii(word[1])};
         const size_t start = pos;
         while (pos < lines.size() && lines[pos].Headword.size() >= 2 &&
-               UpperByte(lines[pos].Headword[0]) == pair[0] &&
-               UpperByte(lines[pos].Headword[1]) == pair[1]) {
+               platform::UpperAscii(lines[pos].Headword[0]) == pair[0] &&
+               platform::UpperAscii(lines[pos].Headword[1]) == pair[1]) {
             ++pos;
         }
         out += "<EN>" + pair + "</EN><Index>" + std::to_string(start) + "</Index><Count>" +

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/ServiceData.h"
+
 #include <string>
 #include <vector>
 
@@ -12,9 +14,9 @@ namespace tools {
 // program keeps its built-in address.
 class ServiceDataWriter {
 public:
-    static constexpr uint32_t kAdPicture = 102000001;
-    static constexpr uint32_t kAdRecord = 102000002;
-    static constexpr uint32_t kHelp = 102000100;
+    static constexpr uint32_t kAdPicture = core::kAdPictureMember;
+    static constexpr uint32_t kAdRecord = core::kAdRecordMember;
+    static constexpr uint32_t kHelp = core::kHelpMember;
 
     // The help document, UTF-8 lines.
     static std::vector<std::string> HelpLines();

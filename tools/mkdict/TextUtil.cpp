@@ -8,26 +8,6 @@
 
 namespace tools {
 
-std::string AsciiLower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return out;
-}
-
-std::string AsciiUpper(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return out;
-}
-
 std::string Trim(std::string_view text) {
     size_t begin = 0;
     size_t end = text.size();
@@ -92,10 +72,6 @@ bool EndsWith(std::string_view text, std::string_view suffix) {
     return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
 }
 
-bool IsAsciiLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
 std::string StripParentheses(std::string_view text) {
     std::string out;
     int depth = 0;
@@ -136,12 +112,6 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes) {
 bool FileExists(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0;
-}
-
-void AppendLittle32(std::string& out, uint32_t value) {
-    for (int i = 0; i < 4; ++i) {
-        out += static_cast<char>((value >> (8 * i)) & 0xFF);
-    }
 }
 
 bool FitsGbk(std::string_view utf8) {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/ByteOrder.h"
+#include "platform/Text.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -10,8 +13,8 @@ namespace tools {
 // Small text helpers for the source readers. All of them work on bytes and
 // treat only ASCII letters as letters; source text is UTF-8.
 
-std::string AsciiLower(std::string_view text);
-std::string AsciiUpper(std::string_view text);
+inline std::string AsciiLower(std::string_view text) { return platform::LowerAscii(text); }
+inline std::string AsciiUpper(std::string_view text) { return platform::UpperAscii(text); }
 std::string Trim(std::string_view text);
 std::vector<std::string> Split(std::string_view text, char separator);
 // Splits at runs of blanks; no empty pieces.
@@ -19,7 +22,7 @@ std::vector<std::string> Words(std::string_view text);
 std::string Join(const std::vector<std::string>& pieces, std::string_view separator);
 bool StartsWith(std::string_view text, std::string_view prefix);
 bool EndsWith(std::string_view text, std::string_view suffix);
-bool IsAsciiLetter(char c);
+using platform::IsAsciiLetter;
 // Removes every "( ... )" group (not nested) and collapses the blanks left.
 std::string StripParentheses(std::string_view text);
 // Reads a whole file; false when it cannot be opened.
@@ -27,7 +30,7 @@ bool ReadWholeFile(const std::string& path, std::string& bytes);
 bool WriteWholeFile(const std::string& path, std::string_view bytes);
 bool FileExists(const std::string& path);
 // Appends the 32-bit value little-endian.
-void AppendLittle32(std::string& out, uint32_t value);
+inline void AppendLittle32(std::string& out, uint32_t value) { platform::AppendLe32(out, value); }
 // UTF-8 text GBK can hold completely (checked by a round trip).
 bool FitsGbk(std::string_view utf8);
 

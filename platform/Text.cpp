@@ -1,0 +1,49 @@
+#include "platform/Text.h"
+
+namespace platform {
+
+std::string UpperAscii(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        c = UpperAscii(c);
+    return out;
+}
+
+std::string LowerAscii(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        c = LowerAscii(c);
+    return out;
+}
+
+std::optional<uint32_t> ParseHex32(std::string_view text) {
+    if (text.empty())
+        return std::nullopt;
+    uint64_t value = 0;
+    for (char c : text) {
+        const int digit = HexDigitValue(c);
+        if (digit < 0)
+            return std::nullopt;
+        value = value * 16 + static_cast<uint64_t>(digit);
+        if (value > UINT32_MAX)
+            return std::nullopt;
+    }
+    return static_cast<uint32_t>(value);
+}
+
+std::vector<std::string> SplitLines(std::string_view text) {
+    std::vector<std::string> lines;
+    size_t from = 0;
+    while (from < text.size()) {
+        const size_t end = text.find_first_of("\r\n", from);
+        if (end == std::string_view::npos) {
+            lines.emplace_back(text.substr(from));
+            break;
+        }
+        lines.emplace_back(text.substr(from, end - from));
+        from = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
+    }
+    return lines;
+}
+
+} // namespace platform

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// Byte-wise text primitives shared by every subsystem. Text is GBK: only the
+// ASCII letters change case, every other byte (lead and trail bytes of
+// double-byte characters included) is left as it is.
+
+constexpr bool IsAsciiLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+constexpr char UpperAscii(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+constexpr char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+std::string UpperAscii(std::string_view text);
+std::string LowerAscii(std::string_view text);
+
+inline bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (UpperAscii(a[i]) != UpperAscii(b[i]))
+            return false;
+    return true;
+}
+inline bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() &&
+           EqualIgnoringAsciiCase(text.substr(0, prefix.size()), prefix);
+}
+
+// The value of one hexadecimal digit (either case); -1 for any other byte.
+constexpr int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// A whole text of hexadecimal digits (either case, no sign, no prefix, no
+// blanks) whose value fits 32 bits; nothing for anything else, the empty text
+// included. Leading zeros do not count against the width.
+std::optional<uint32_t> ParseHex32(std::string_view text);
+
+// Splits text into lines at CR LF, LF or a lone CR; a final line break does
+// not start an empty line.
+std::vector<std::string> SplitLines(std::string_view text);
+
+} // namespace platform
