@@ -1,5 +1,6 @@
 #include "tools/mkdict/ChineseGlosses.h"
 #include "tools/mkdict/CedictReader.h"
+#include "tools/mkdict/ProfanityFilter.h"
 
 #include <gtest/gtest.h>
 
@@ -100,6 +101,85 @@ TEST(ChineseGlossesTest, NormalisesSenses) {
     EXPECT_EQ(ChineseGlosses::NormaliseSense("an Apple.", verb), "apple");
     EXPECT_FALSE(verb);
     EXPECT_EQ(ChineseGlosses::NormaliseSense("the  (Tw)  Book ", verb), "book");
+}
+
+TEST(ChineseGlossesTest, CommonWordsWinAndMarkedSensesGoUnlessAlone) {
+    const auto entries = Entries("樂 乐 [le4] /happy/cheerful/to laugh/\n"
+                                 "悅色 悦色 [yue4 se4] /happy/contented/\n"
+                                 "快樂 快乐 [kuai4 le4] /happy; joyful/\n"
+                                 "騷瑞 骚瑞 [sao1 rui4] /(loanword) sorry/\n"
+                                 "對不起 对不起 [dui4 bu5 qi3] /unworthy/to let down/sorry/\n"
+                                 "弱爆 弱爆 [ruo4 bao4] /(slang) weak/pathetic/\n"
+                                 "咖啡 咖啡 [ka1 fei1] /(loanword) coffee/\n"
+                                 "照 照 [zhao4] /to shine/to take (a photo)/photo/\n"
+                                 "照片 照片 [zhao4 pian4] /photo; photograph/\n"
+                                 "害怕 害怕 [hai4 pa4] /to be afraid; to be scared/\n"
+                                 "恐 恐 [kong3] /afraid/frightened/\n"
+                                 "靈感 灵感 [ling2 gan3] /creative inspiration/\n"
+                                 "發想 发想 [fa1 xiang3] /to come up with an idea/inspiration/\n"
+                                 "學問 学问 [xue2 wen4] /learning; knowledge; scholarship/\n"
+                                 "獎學金 奖学金 [jiang3 xue2 jin1] /student grant/scholarship/\n");
+    ChineseFrequencies frequencies;
+    frequencies.Parse("乐 3667 a\n快乐 2516 a\n悦色 0 a\n咖啡 1400 n\n照 5076 v\n照片 2305 n\n"
+                      "害怕 3000 v\n恐 2000 v\n灵感 316 n\n学问 992 n\n奖学金 563 n\n");
+    const auto modifier = [](std::string_view word) { return word == "creative"; };
+    const ChineseGlosses glosses(entries, &frequencies, modifier);
+    // A part of a ";" sense counts like a whole one; the common word wins
+    // and the single character its compound contains ranks lower.
+    EXPECT_EQ(Chinese(glosses.Candidates("happy", false)),
+              (std::vector<std::string>{"快乐", "乐"})); // 悦色 is unknown
+    // The rare transliteration goes; a common loanword is the word.
+    EXPECT_EQ(Chinese(glosses.Candidates("coffee", false)), std::vector<std::string>{"咖啡"});
+    EXPECT_EQ(Chinese(glosses.Candidates("sorry", false)), std::vector<std::string>{"对不起"});
+    // A slang sense alone still glosses.
+    EXPECT_EQ(Chinese(glosses.Candidates("pathetic", false)), std::vector<std::string>{"弱爆"});
+    EXPECT_EQ(Chinese(glosses.Candidates("photo", false)).front(), "照片");
+    const auto afraid = glosses.Candidates("afraid", false);
+    ASSERT_FALSE(afraid.empty());
+    EXPECT_EQ(afraid.front().Chinese, "害怕");
+    EXPECT_EQ(afraid.front().Pos, 'a');
+    EXPECT_EQ(Chinese(glosses.Candidates("inspiration", false)).front(), "灵感");
+    EXPECT_EQ(Chinese(glosses.Candidates("scholarship", false)).front(), "学问");
+    EXPECT_EQ(Chinese(glosses.Candidates("scholarship", false, 8, {"student", "financial"}))
+                  .front(),
+              "奖学金");
+}
+
+TEST(ChineseGlossesTest, ExamplesCarryCommonnessMarksAndOffence) {
+    const auto entries = Entries("本經 本经 [ben3 jing1] /classic book/\n"
+                                 "讀書 读书 [du2 shu1] /to read a book/\n"
+                                 "書蟲 书虫 [shu1 chong2] /(slang) book lover/\n"
+                                 "鳥 鸟 [diao3] /(vulgar) penis/\n");
+    ChineseFrequencies frequencies;
+    frequencies.Parse("读书 4000 v\n书虫 200 n\nbroken line\n");
+    const ChineseGlosses glosses(entries, &frequencies);
+    const auto phrases = glosses.Phrases("book");
+    ASSERT_EQ(phrases.size(), 3u);
+    EXPECT_EQ(phrases[0].Chinese, "读书");
+    EXPECT_EQ(phrases[0].Count, 4000u);
+    const auto lover = std::find_if(phrases.begin(), phrases.end(),
+                                    [](const SensePhrase& p) { return p.Chinese == "书虫"; });
+    ASSERT_NE(lover, phrases.end());
+    EXPECT_TRUE(lover->Marked);
+    EXPECT_TRUE(glosses.Offensive("鸟"));
+    EXPECT_FALSE(glosses.Offensive("读书"));
+    EXPECT_EQ(frequencies.Count("本经"), 0u);
+}
+
+TEST(ProfanityFilterTest, WholeEnglishWordsAndSimplifiedChineseSubstrings) {
+    ProfanityFilter filter;
+    ASSERT_TRUE(filter.ParseEnglish(R"(["fuck", "s&m", "blue waffle"])"));
+    ASSERT_TRUE(filter.ParseChinese(R"({"words": ["他媽的", "婊"]})",
+                                    Entries("媽 妈 [ma1] /mother/\n")));
+    EXPECT_TRUE(filter.EnglishHas("Fuck buddy"));
+    EXPECT_TRUE(filter.EnglishHas("into S&M"));
+    EXPECT_TRUE(filter.EnglishHas("a blue  waffle"));
+    EXPECT_FALSE(filter.EnglishHas("a blue sky"));
+    EXPECT_FALSE(filter.EnglishHas("Scunthorpe fuckless")); // whole words only
+    EXPECT_TRUE(filter.ChineseHas("真他妈的"));
+    EXPECT_TRUE(filter.ChineseHas("婊子"));
+    EXPECT_FALSE(filter.ChineseHas("妈妈"));
+    EXPECT_FALSE(ProfanityFilter().ParseEnglish("[]"));
 }
 
 } // namespace

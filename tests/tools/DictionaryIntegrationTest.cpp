@@ -350,7 +350,7 @@ TEST_F(DictionaryIntegrationTest, SameInputsGiveIdenticalBytesAndReportCoverage)
     }
     EXPECT_NE(log_.find("coverage report"), std::string::npos);
     EXPECT_EQ(report_.Chinese, report_.Headwords);
-    EXPECT_EQ(report_.ChineseFromOverrides, 3u);
+    EXPECT_EQ(report_.GlossChecked, 3u);
     // Transcribed: exactly the headwords whose words are all in the test
     // lexicon (espeak-ng is off).
     const std::set<std::string> lexicon = {"apple",    "book",  "go",    "run",
@@ -417,6 +417,14 @@ TEST(DictionaryBuilderTest, OverridesAndHeadwordMarks) {
     EXPECT_EQ(DictionaryBuilder::MarkHeadword("He went home", {"go", "went"}), "He 『went』 home");
     EXPECT_EQ(DictionaryBuilder::MarkHeadword("Going, gone", {"go"}), "");
     EXPECT_EQ(DictionaryBuilder::MarkHeadword("to Book ahead", {"book"}), "to 『Book』 ahead");
+    EXPECT_EQ(DictionaryBuilder::AsSentence("spent many happy days on the beach"),
+              "Spent many happy days on the beach.");
+    EXPECT_EQ(DictionaryBuilder::AsSentence("the passage reads as follows:"),
+              "The passage reads as follows.");
+    EXPECT_EQ(DictionaryBuilder::AsSentence("a happy smile"), "a happy smile");
+    EXPECT_EQ(DictionaryBuilder::AsSentence("hold on a moment!", 1000), "Hold on a moment!");
+    EXPECT_EQ(DictionaryBuilder::AsSentence("to read a book", 1000), "to read a book");
+    EXPECT_EQ(DictionaryBuilder::AsSentence("Is it done?"), "Is it done?");
 }
 
 // Recordings of a fresh process, made in a child so that this process's

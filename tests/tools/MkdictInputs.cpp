@@ -119,6 +119,7 @@ tools::BuildOptions WriteInputs(const std::string& folder) {
                           "書 书 [shu1] /book/letter/CL:本[ben3]/\n"
                           "書本 书本 [shu1 ben3] /book/CL:本[ben3]/\n"
                           "預訂 预订 [yu4 ding4] /to place an order/to book ahead/\n"
+                          "訂 订 [ding4] /to order/to book (tickets etc)/\n"
                           "去 去 [qu4] /to go/to go to (a place)/\n"
                           "走 走 [zou3] /to walk/to go/to move/\n"
                           "跑 跑 [pao3] /to run/to escape/\n"
@@ -148,6 +149,15 @@ tools::BuildOptions WriteInputs(const std::string& folder) {
     std::filesystem::create_directories(options.WordLists);
     Write(options.WordLists + "/english-words.10", "apples\nbooks\nbooked\nnoodles\ncomputers\n");
     Write(options.WordLists + "/english-words.95", "runs\n");
+
+    options.ChineseFrequency = folder + "/chinese-frequency.txt";
+    Write(options.ChineseFrequency, "苹果 5000 n\n书 19000 n\n书本 564 n\n预订 900 v\n订 3000 v\n"
+                                    "去 123402 v\n走 50437 v\n跑 5000 v\n巴黎 3000 ns\n电脑 8000 n\n"
+                                    "面条 300 n\n苹果汁 120 n\n苹果树 150 n\n");
+    options.ProfanityEnglish = folder + "/profanity-en.json";
+    Write(options.ProfanityEnglish, "[\"fuck\", \"s&m\"]");
+    options.ProfanityChinese = folder + "/profanity-zh.json";
+    Write(options.ProfanityChinese, "{\"words\": [\"他媽的\"]}");
 
     options.Spoken = folder + "/spoken.json";
     Write(options.Spoken, "[{\"word\": \"book\", \"count\": 80}, {\"word\": \"apple\", \"count\": 50}]");

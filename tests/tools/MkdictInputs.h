@@ -3,7 +3,8 @@
 // Tiny source files for the dictionary builder, written into a temporary
 // folder: a few CC-CEDICT lines, a WordNet folder with correct byte offsets,
 // CMU lexicon lines, an irregular verb list, hand-checked glosses, English
-// word lists and spoken-English word counts.
+// word lists, spoken-English word counts, Chinese word frequencies and
+// profanity lists.
 
 #include "platform/Gbk.h"
 #include "tools/mkdict/DictionaryBuilder.h"

@@ -22,6 +22,7 @@ bool CedictReader::ParseLine(std::string_view line, CedictEntry& entry) {
         return false;
     }
     entry = {};
+    entry.Traditional = std::string(line.substr(0, firstBlank));
     entry.Simplified = std::string(line.substr(firstBlank + 1, secondBlank - firstBlank - 1));
     entry.Pinyin = std::string(line.substr(pinyinOpen + 1, pinyinClose - pinyinOpen - 1));
     entry.ProperNoun = !entry.Pinyin.empty() && entry.Pinyin[0] >= 'A' && entry.Pinyin[0] <= 'Z';

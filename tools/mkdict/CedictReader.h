@@ -8,6 +8,7 @@ namespace tools {
 
 // One CC-CEDICT line: "TRAD SIMP [pin1 yin1] /sense/sense/". Text is UTF-8.
 struct CedictEntry {
+    std::string Traditional;
     std::string Simplified;
     std::string Pinyin;
     std::vector<std::string> Senses;

@@ -11,10 +11,23 @@
 namespace tools {
 namespace {
 
-constexpr std::array<std::string_view, 14> kDemotingMarks{
-    "(Tw)",       "(old)",       "(literary)",  "(bound form)",     "(archaic)",
-    "(dialect)",  "(Cantonese)", "(slang)",     "(Internet slang)", "(loanword)",
-    "(Buddhism)", "(TCM)",       "(euphemism)", "(honorific)"};
+// Register and regional marks: a sense so marked is no gloss for a learner
+// while an unmarked one exists.
+constexpr std::array<std::string_view, 17> kDroppingMarks{
+    "(Tw)",      "(old)",         "(literary)", "(archaic)", "(dialect)",    "(Cantonese)",
+    "(HK)",      "(slang)",       "(Internet slang)", "(vulgar)",  "(derog.)",
+    "(euphemism)", "(jocular)",   "(humorous)", "(pejorative)", "(offensive)", "(old term)"};
+// Marks of a special field or of a form that is rarely a word of its own.
+constexpr std::array<std::string_view, 5> kDemotingMarks{"(bound form)", "(Buddhism)", "(TCM)",
+                                                         "(Taoism)", "(idiom)"};
+// Rare loanwords (骚瑞 for "sorry") are dropped; common ones (咖啡, 沙发) are
+// the standard words.
+constexpr uint32_t kCommonLoanword = 50;
+// Bonus of a candidate that also means the headword's main sense.
+constexpr int kAgreement = 100;
+// Penalty per sense before the one that matched: an entry's first senses are
+// its main meaning.
+constexpr int kSensePenalty = 80;
 
 bool Skipped(std::string_view sense) {
     return StartsWith(sense, "CL:") || StartsWith(sense, "variant of") ||
@@ -26,17 +39,28 @@ bool Skipped(std::string_view sense) {
            sense.find("variant of") != std::string_view::npos;
 }
 
+bool HasMark(std::string_view sense, std::string_view mark) {
+    return sense.find(mark) != std::string_view::npos;
+}
+
+bool DroppingMark(std::string_view sense) {
+    return std::any_of(kDroppingMarks.begin(), kDroppingMarks.end(),
+                       [&](std::string_view mark) { return HasMark(sense, mark); });
+}
+
+// A sense that is nothing but marks ("(loanword)") marks the whole entry.
+bool OnlyMarks(std::string_view sense) {
+    const std::string rest = Trim(StripParentheses(sense));
+    return rest.empty() && !sense.empty();
+}
+
 int Demotion(std::string_view sense) {
     int penalty = 0;
     for (std::string_view mark : kDemotingMarks) {
-        if (sense.find(mark) != std::string_view::npos) {
-            penalty += 300;
-        }
+        penalty += HasMark(sense, mark) ? 150 : 0;
     }
-    if (sense.find("(coll.)") != std::string_view::npos) {
-        penalty += 20;
-    }
-    if (sense.find("(abbr.") != std::string_view::npos || StartsWith(sense, "abbr.")) {
+    penalty += HasMark(sense, "(coll.)") ? 20 : 0;
+    if (HasMark(sense, "(abbr.") || StartsWith(sense, "abbr.")) {
         penalty += 150;
     }
     return penalty;
@@ -82,6 +106,28 @@ bool PlainPhrase(std::string_view text) {
     });
 }
 
+// Another sense of the entry holds a word of the context as a whole word.
+bool AgreesWith(const CedictEntry& entry, size_t matched, const std::vector<std::string>& context) {
+    if (context.empty()) {
+        return false;
+    }
+    for (size_t s = 0; s < entry.Senses.size(); ++s) {
+        if (s == matched) {
+            continue;
+        }
+        for (const std::string& part : Split(AsciiLower(entry.Senses[s]), ';')) {
+            bool verb = false;
+            const std::vector<std::string> words = Words(ChineseGlosses::NormaliseSense(part, verb));
+            for (const std::string& word : words) {
+                if (std::find(context.begin(), context.end(), word) != context.end()) {
+                    return true;
+                }
+            }
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 std::string ChineseGlosses::NormaliseSense(std::string_view sense, bool& verb) {
@@ -103,75 +149,121 @@ std::string ChineseGlosses::NormaliseSense(std::string_view sense, bool& verb) {
     return Trim(text);
 }
 
-ChineseGlosses::ChineseGlosses(const std::vector<CedictEntry>& entries) : entries_(entries) {
-    // How many longer words contain a word: common words build many compounds
-    // (苹果: 苹果汁, 苹果派, ...), rare ones none. The dictionary's own stand-in
-    // for a frequency list.
+ChineseGlosses::ChineseGlosses(const std::vector<CedictEntry>& entries,
+                               const ChineseFrequencies* frequencies,
+                               std::function<bool(std::string_view)> modifier)
+    : entries_(entries) {
+    // Without a frequency list: how many longer words contain a word. Common
+    // words build many compounds (苹果: 苹果汁, 苹果派, ...), rare ones none.
     std::unordered_map<std::string, uint32_t> containing;
-    for (const CedictEntry& entry : entries) {
-        std::vector<size_t> starts;
-        for (size_t i = 0; i < entry.Simplified.size(); ++i) {
-            if ((static_cast<unsigned char>(entry.Simplified[i]) & 0xC0) != 0x80) {
-                starts.push_back(i);
-            }
-        }
-        starts.push_back(entry.Simplified.size());
-        std::set<std::string> seen;
-        for (size_t a = 0; a + 1 < starts.size(); ++a) {
-            for (size_t b = a + 1; b < starts.size() && b - a <= 4; ++b) {
-                if (a == 0 && b + 1 == starts.size()) {
-                    continue; // the word itself
+    if (frequencies == nullptr) {
+        for (const CedictEntry& entry : entries) {
+            std::vector<size_t> starts;
+            for (size_t i = 0; i < entry.Simplified.size(); ++i) {
+                if ((static_cast<unsigned char>(entry.Simplified[i]) & 0xC0) != 0x80) {
+                    starts.push_back(i);
                 }
-                std::string piece = entry.Simplified.substr(starts[a], starts[b] - starts[a]);
-                if (seen.insert(piece).second) {
-                    ++containing[std::move(piece)];
+            }
+            starts.push_back(entry.Simplified.size());
+            std::set<std::string> seen;
+            for (size_t a = 0; a + 1 < starts.size(); ++a) {
+                for (size_t b = a + 1; b < starts.size() && b - a <= 4; ++b) {
+                    if (a == 0 && b + 1 == starts.size()) {
+                        continue; // the word itself
+                    }
+                    std::string piece = entry.Simplified.substr(starts[a], starts[b] - starts[a]);
+                    if (seen.insert(piece).second) {
+                        ++containing[std::move(piece)];
+                    }
                 }
             }
         }
     }
+    entryScore_.resize(entries.size());
+    entryCount_.resize(entries.size());
     for (uint32_t e = 0; e < entries.size(); ++e) {
         const CedictEntry& entry = entries[e];
         if (!FitsGbk(entry.Simplified) || entry.Simplified.size() > 24) {
             continue;
         }
+        uint32_t count = 0;
+        if (frequencies != nullptr) {
+            count = frequencies->Count(entry.Simplified);
+        } else if (const auto found = containing.find(entry.Simplified);
+                   found != containing.end()) {
+            count = found->second * 8;
+        }
+        entryCount_[e] = count;
         const size_t length = Utf8Length(entry.Simplified);
-        const int lengthScore = length == 2   ? 40
-                                : length == 1 ? 0
-                                : length == 3 ? 10
-                                              : -20 * int(length - 3);
-        const auto found = containing.find(entry.Simplified);
-        const double compounds = found == containing.end() ? 0.0 : found->second;
-        const int productivity =
-            length == 1 ? std::min(160, static_cast<int>(20 * std::log2(1 + compounds)))
-                        : std::min(240, static_cast<int>(60 * std::log2(1 + compounds)));
-        const int senseCount = static_cast<int>(entry.Senses.size());
-        const int rarity = RareCharacterPenalty(entry.Simplified);
+        const int lengthScore = length == 1   ? -150
+                                : length == 2 ? 0
+                                : length == 3 ? -20
+                                              : -60 * static_cast<int>(length - 3);
+        entryScore_[e] = static_cast<int16_t>(100 * std::log2(1.0 + count) + lengthScore -
+                                              RareCharacterPenalty(entry.Simplified));
+
+        bool entryMarked = false;
+        for (const std::string& sense : entry.Senses) {
+            if (OnlyMarks(sense) && (DroppingMark(sense) || HasMark(sense, "(loanword)"))) {
+                entryMarked = true;
+            }
+            if (HasMark(sense, "(vulgar)") || HasMark(sense, "(derog.)") ||
+                HasMark(sense, "(offensive)")) {
+                offensive_.insert(entry.Simplified);
+            }
+        }
         for (uint16_t s = 0; s < entry.Senses.size() && s < 40; ++s) {
             const std::string& sense = entry.Senses[s];
-            if (Skipped(sense)) {
+            if (Skipped(sense) || OnlyMarks(sense)) {
                 continue;
             }
-            const int base = lengthScore + productivity - 40 * s - 15 * (senseCount - 1) -
-                             Demotion(sense) - rarity;
+            const bool marked = entryMarked || DroppingMark(sense) ||
+                                (HasMark(sense, "(loanword)") && count < kCommonLoanword);
+            const int demotion = Demotion(sense);
             std::set<std::string> keys;
-            auto addExact = [&](std::string_view part, int bonus) {
+            auto add = [&](std::string_view part, uint8_t index, Kind how) {
                 bool verb = false;
                 std::string key = NormaliseSense(part, verb);
-                if (key.empty() || key.size() > 60 || !keys.insert(key).second) {
+                if (key.empty() || key.size() > 60) {
                     return;
                 }
-                exact_[key].push_back(
-                    {e, s, static_cast<int16_t>(base + bonus), verb ? 'v' : char(0)});
-            };
-            addExact(sense, 1000);
-            const std::vector<std::string> parts = Split(sense, ';');
-            if (parts.size() > 1) {
-                for (size_t k = 0; k < parts.size(); ++k) {
-                    addExact(parts[k], 900 - 30 * static_cast<int>(std::min<size_t>(k, 8)));
+                char pos = verb ? 'v' : char(0);
+                // "to be afraid" glosses the adjective "afraid".
+                for (std::string_view copula : {"be ", "feel ", "become ", "get "}) {
+                    if (verb && how != Qualified && StartsWith(key, copula) &&
+                        key.find(' ', copula.size()) == std::string::npos) {
+                        key.erase(0, copula.size());
+                        pos = 'a';
+                        how = Copula;
+                        break;
+                    }
                 }
+                // "creative inspiration" glosses "inspiration".
+                if (how == Qualified) {
+                    const std::vector<std::string> words = Words(key);
+                    if (words.size() != 2 || !modifier || !modifier(words[0])) {
+                        return;
+                    }
+                    key = words[1];
+                }
+                if (!keys.insert(key).second) {
+                    return;
+                }
+                const int qualified =
+                    StripParentheses(part).size() + 2 < Trim(part).size() ? 80 : 0;
+                exact_[key].push_back({e, s, index, how, pos, marked,
+                                       static_cast<int16_t>(demotion + qualified)});
+            };
+            add(sense, 0, Whole);
+            const std::vector<std::string> parts = Split(sense, ';');
+            for (size_t k = 0; k < parts.size(); ++k) {
+                add(parts[k], static_cast<uint8_t>(std::min<size_t>(k, 8)), Part);
             }
             if (const size_t comma = sense.find(','); comma != std::string::npos) {
-                addExact(sense.substr(0, comma), 650);
+                add(sense.substr(0, comma), 0, Comma);
+            }
+            for (size_t k = 0; k < parts.size(); ++k) {
+                add(parts[k], static_cast<uint8_t>(std::min<size_t>(k, 8)), Qualified);
             }
             // Phrases that contain a word: the examples of that word.
             bool verb = false;
@@ -181,7 +273,8 @@ ChineseGlosses::ChineseGlosses(const std::vector<CedictEntry>& entries) : entrie
                 std::set<std::string> seen;
                 for (const std::string& word : words) {
                     if (seen.insert(word).second) {
-                        contained_[word].push_back({e, s, static_cast<int16_t>(base), 0});
+                        contained_[word].push_back(
+                            {e, s, 0, Whole, 0, marked, static_cast<int16_t>(demotion)});
                     }
                 }
             }
@@ -189,40 +282,80 @@ ChineseGlosses::ChineseGlosses(const std::vector<CedictEntry>& entries) : entrie
     }
 }
 
-std::vector<ChineseCandidate> ChineseGlosses::Candidates(std::string_view headword,
-                                                         bool capitalised, size_t limit) const {
-    std::vector<ChineseCandidate> out;
+int ChineseGlosses::Score(const Posting& posting, bool capitalised) const {
+    static constexpr int kKindPenalty[] = {0, 0, 100, 50, 250};
+    const int senses = static_cast<int>(entries_[posting.Entry].Senses.size());
+    int score = entryScore_[posting.Entry] - kSensePenalty * posting.Sense - 20 * posting.Part -
+                std::min(150, 10 * (senses - 1)) - kKindPenalty[posting.How] - posting.Penalty;
+    if (entries_[posting.Entry].ProperNoun != capitalised) {
+        score -= 400;
+    }
+    return score;
+}
+
+std::vector<ChineseCandidate> ChineseGlosses::Candidates(
+    std::string_view headword, bool capitalised, size_t limit,
+    const std::vector<std::string>& context) const {
+    struct Found {
+        ChineseCandidate Candidate;
+        bool Marked;    // every matching sense carries a register mark
+        bool Secondary; // the best match is not the entry's first sense
+    };
+    std::vector<Found> found;
     const auto it = exact_.find(AsciiLower(headword));
     if (it == exact_.end()) {
-        return out;
+        return {};
     }
     for (const Posting& posting : it->second) {
         const CedictEntry& entry = entries_[posting.Entry];
-        int score = posting.Base;
-        if (entry.ProperNoun != capitalised) {
-            score -= 400;
+        int score = Score(posting, capitalised);
+        if (AgreesWith(entry, posting.Sense, context)) {
+            // The entry means the headword's main sense wherever it lists it.
+            score += kAgreement + kSensePenalty * posting.Sense;
         }
-        auto same = std::find_if(out.begin(), out.end(), [&](const ChineseCandidate& c) {
-            return c.Chinese == entry.Simplified;
+        const Found next{{entry.Simplified, posting.Pos, score}, posting.Marked, posting.Sense > 0};
+        auto same = std::find_if(found.begin(), found.end(), [&](const Found& f) {
+            return f.Candidate.Chinese == entry.Simplified;
         });
-        if (same == out.end()) {
-            out.push_back({entry.Simplified, posting.Pos, score});
-        } else if (score > same->Score) {
-            same->Score = score;
-            same->Pos = posting.Pos;
+        if (same == found.end()) {
+            found.push_back(next);
+        } else if (same->Marked != next.Marked ? same->Marked
+                                               : score > same->Candidate.Score) {
+            *same = next; // an unmarked sense outweighs marked ones
         }
     }
-    std::sort(out.begin(), out.end(), [](const ChineseCandidate& a, const ChineseCandidate& b) {
-        return a.Score != b.Score ? a.Score > b.Score : a.Chinese < b.Chinese;
-    });
-    // Candidates far below the best are noise ("to suit" -> 可).
-    const int floor = out.empty() ? 0 : out.front().Score - 450;
-    std::erase_if(out, [&](const ChineseCandidate& c) {
-        // Rare characters only when nothing else is there.
-        return c.Score < floor || (&c != &out.front() && RareCharacterPenalty(c.Chinese) >= 120);
-    });
-    if (out.size() > limit) {
-        out.resize(limit);
+    if (std::any_of(found.begin(), found.end(), [](const Found& f) { return !f.Marked; })) {
+        std::erase_if(found, [](const Found& f) { return f.Marked; });
+    }
+    auto better = [](const Found& a, const Found& b) {
+        return a.Candidate.Score != b.Candidate.Score ? a.Candidate.Score > b.Candidate.Score
+                                                      : a.Candidate.Chinese < b.Candidate.Chinese;
+    };
+    std::sort(found.begin(), found.end(), better);
+    // A single character used in a secondary sense ranks below a longer word
+    // that contains it (照 "photo" below 照片); one whose first sense this is
+    // keeps its place (狗 "dog" above 疯狗).
+    for (size_t i = 0; i < found.size(); ++i) {
+        if (!found[i].Secondary || Utf8Length(found[i].Candidate.Chinese) != 1) {
+            continue;
+        }
+        for (size_t j = i + 1; j < found.size(); ++j) {
+            if (found[j].Candidate.Chinese.find(found[i].Candidate.Chinese) != std::string::npos) {
+                found[i].Candidate.Score = found[j].Candidate.Score - 1;
+                break;
+            }
+        }
+    }
+    std::stable_sort(found.begin(), found.end(), better);
+    std::vector<ChineseCandidate> out;
+    // Candidates far below the best are noise ("to suit" -> 可); rare
+    // characters only when nothing else is there.
+    const int floor = found.empty() ? 0 : found.front().Candidate.Score - 450;
+    for (const Found& f : found) {
+        if (out.size() < limit && f.Candidate.Score >= floor &&
+            (out.empty() || RareCharacterPenalty(f.Candidate.Chinese) < 120)) {
+            out.push_back(f.Candidate);
+        }
     }
     return out;
 }
@@ -240,12 +373,14 @@ std::vector<SensePhrase> ChineseGlosses::Phrases(std::string_view headword, size
         }
         const std::string english = StripParentheses(entry.Senses[posting.Sense]);
         const int words = static_cast<int>(Words(english).size());
-        const int rank = -posting.Base + 30 * words;
+        const int rank = -(entryScore_[posting.Entry] - posting.Penalty - 40 * posting.Sense) +
+                         30 * words;
         if (std::any_of(out.begin(), out.end(),
                         [&](const SensePhrase& p) { return p.English == english; })) {
             continue;
         }
-        out.push_back({english, entry.Simplified, rank});
+        out.push_back(
+            {english, entry.Simplified, entryCount_[posting.Entry], posting.Marked, rank});
     }
     std::sort(out.begin(), out.end(), [](const SensePhrase& a, const SensePhrase& b) {
         if (a.Rank != b.Rank) {
@@ -267,7 +402,8 @@ std::vector<std::string> ChineseGlosses::PhraseHeadwords() const {
             continue;
         }
         const bool usable = std::any_of(postings.begin(), postings.end(), [&](const Posting& p) {
-            return !entries_[p.Entry].ProperNoun && p.Base > 600;
+            return !entries_[p.Entry].ProperNoun && !p.Marked && (p.How == Whole || p.How == Part) &&
+                   p.Sense < 3 && RareCharacterPenalty(entries_[p.Entry].Simplified) < 120;
         });
         if (usable) {
             out.push_back(key);

