@@ -160,7 +160,8 @@ tools::BuildOptions WriteInputs(const std::string& folder) {
     Write(options.ProfanityChinese, "{\"words\": [\"他媽的\"]}");
 
     options.Spoken = folder + "/spoken.json";
-    Write(options.Spoken, "[{\"word\": \"book\", \"count\": 80}, {\"word\": \"apple\", \"count\": 50}]");
+    Write(options.Spoken, "[{\"word\": \"go\", \"count\": 9000}, {\"word\": \"book\", \"count\": 80},"
+                          " {\"word\": \"run\", \"count\": 70}, {\"word\": \"apple\", \"count\": 50}]");
 
     options.Overrides = folder + "/overrides.txt";
     Write(options.Overrides, "# hand-checked\n"

@@ -28,6 +28,11 @@ namespace tools {
 namespace {
 
 constexpr size_t kGlossWords = 3;  // Chinese words in the index gloss
+constexpr int kNounPerson = 18;    // WordNet's lexicographer file of people
+constexpr int kSpokenShift = 24;   // spoken counts weigh above WordNet's frequency
+constexpr size_t kShortWord = 3;   // letters of a short word
+constexpr uint64_t kShortWordHeard = 50; // spoken count that keeps a short word
+constexpr int kCommonList = 50;    // word-list size of common words
 constexpr size_t kLineWords = 4;   // Chinese words per meaning line
 constexpr size_t kDefinitions = 6; // English definitions per part of speech
 constexpr size_t kSynonyms = 4;
@@ -77,8 +82,9 @@ bool SingleWord(std::string_view key) {
            key[0] >= 'a' && key[0] <= 'z';
 }
 
-// Tag counts decide; occurrences in the glosses (capped, so that "genus" or
-// "used" do not climb) order the long tail that the tag counts leave at zero.
+// WordNet's own frequency: tag counts decide; occurrences in the glosses
+// (capped, so that "genus" or "used" do not climb) order the long tail that
+// the tag counts leave at zero. Stays below 2^kSpokenShift.
 uint64_t Frequency(const WordNetLemma& lemma) {
     return lemma.TagCount * 16 + std::min<uint64_t>(lemma.GlossCount, 400) / 4;
 }
@@ -226,7 +232,8 @@ void Coverage::Print(std::ostream& out) const {
         << "  with audio:                " << Audio << " (" << ExampleAudio
         << " example recordings)\n"
         << "  Chinese characters indexed: " << ChineseCharacters << "\n"
-        << "  dropped for hash clashes:  " << HashCollisions << "\n";
+        << "  dropped for hash clashes:  " << HashCollisions << "\n"
+        << "  left out as rare short:    " << ShortRare << "\n";
 }
 
 std::string DictionaryBuilder::MissingInput() const {
@@ -578,9 +585,26 @@ int DictionaryBuilder::Run(std::ostream& log) {
     std::vector<Headword> single;
     std::vector<Headword> phrases;
     std::unordered_map<std::string, const WordNetLemma*> lemmaOf;
+    // Single words rank by how often they are heard (the spoken counts),
+    // then by WordNet; names of people ("Michael") are no learner's words.
+    auto rankOf = [&](const std::string& key, const WordNetLemma* lemma) {
+        uint64_t rank = lemma != nullptr ? Frequency(*lemma) : 0;
+        const bool person =
+            lemma != nullptr && !lemma->Senses.empty() &&
+            std::all_of(lemma->Senses.begin(), lemma->Senses.end(), [](const WordNetSense& s) {
+                return s.Pos == 'n' && s.LexFile == kNounPerson;
+            });
+        if (SingleWord(key) && !person) {
+            rank += spoken.Count(key) << kSpokenShift;
+        }
+        return rank;
+    };
     uint64_t topFrequency = 0;
     for (const auto& [key, lemma] : wordNet.Lemmas()) {
-        topFrequency = std::max(topFrequency, Frequency(lemma));
+        topFrequency = std::max(topFrequency, rankOf(key, &lemma));
+    }
+    for (const auto& [key, entry] : overrides) {
+        topFrequency = std::max(topFrequency, rankOf(key, nullptr));
     }
     auto addCandidate = [&](Headword word, const WordNetLemma* lemma) {
         const std::vector<char> parts = lemma != nullptr ? PartsOf(*lemma) : std::vector<char>{};
@@ -597,9 +621,7 @@ int DictionaryBuilder::Run(std::ostream& log) {
         Headword word;
         word.Key = key;
         word.Name = lemma.Display;
-        // Tag counts weigh most; occurrences in the glosses order the long
-        // tail the tag counts leave at zero.
-        word.Frequency = Frequency(lemma);
+        word.Frequency = rankOf(key, &lemma);
         if (const auto it = overrides.find(key); it != overrides.end()) {
             word.Name = it->second.Name; // "a", not the letter "A"
             if (FunctionWord(it->second.Lines)) {
@@ -611,9 +633,10 @@ int DictionaryBuilder::Run(std::ostream& log) {
         word.SenseCount = static_cast<int>(lemma.Senses.size());
         addCandidate(std::move(word), &lemma);
     }
-    // Hand-made words WordNet lacks (articles, pronouns, prepositions) are
-    // among the most frequent of all: ranked first, in file order, like the
-    // hand-checked function words WordNet has in other senses.
+    // Hand-made words WordNet lacks: function words (articles, pronouns,
+    // prepositions) rank first, in file order, like the hand-checked
+    // function words WordNet has in other senses; the others ("okay",
+    // "don't") by how often they are heard.
     {
         for (const auto& [key, entry] : overrides) {
             if (wordNet.Lemmas().contains(key) || !UsableHeadword(key)) {
@@ -623,7 +646,9 @@ int DictionaryBuilder::Run(std::ostream& log) {
             word.Key = key;
             word.Name = entry.Name;
             word.Capitalised = !word.Name.empty() && word.Name[0] >= 'A' && word.Name[0] <= 'Z';
-            word.Frequency = topFrequency + overrides.size() - entry.Order;
+            word.Frequency = FunctionWord(entry.Lines)
+                                 ? topFrequency + overrides.size() - entry.Order
+                                 : rankOf(key, nullptr);
             addCandidate(std::move(word), nullptr);
         }
     }
@@ -643,6 +668,18 @@ int DictionaryBuilder::Run(std::ostream& log) {
                 addCandidate(std::move(word), nullptr);
             }
         }
+    }
+    // Short rare words ("aby", "ane") and abbreviations ("AFP", "ATP") would
+    // head the capped one-letter lists of the full build, which show the
+    // shortest first: out.
+    if (options_.Full) {
+        const size_t before = single.size();
+        std::erase_if(single, [&](const Headword& w) {
+            return w.Key.size() <= kShortWord && w.Source != Headword::GlossSource::Override &&
+                   spoken.Count(w.Key) < kShortWordHeard && !wordLists.Has(w.Key, kCommonList) &&
+                   !wordLists.Has(w.Name, kCommonList);
+        });
+        coverage_.ShortRare = before - single.size();
     }
     std::sort(single.begin(), single.end(), RanksBefore);
     std::sort(phrases.begin(), phrases.end(), RanksBefore);
@@ -778,6 +815,7 @@ int DictionaryBuilder::Run(std::ostream& log) {
             }
         }
     }
+    coverage_.FormsUnattested = inflections.Rejected();
     if (options_.Espeak && !askEspeak.empty()) {
         std::vector<std::string> texts;
         for (size_t i : askEspeak) {

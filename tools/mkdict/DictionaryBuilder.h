@@ -55,6 +55,7 @@ struct Coverage {
     size_t Audio = 0, ExampleAudio = 0;
     size_t ChineseCharacters = 0;
     size_t HashCollisions = 0;
+    size_t ShortRare = 0; // words of three letters or fewer that are neither heard nor listed
     void Print(std::ostream& out) const;
 };
 

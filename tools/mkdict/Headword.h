@@ -13,7 +13,7 @@ namespace tools {
 struct Headword {
     std::string Name;       // as shown: ASCII, no line breaks
     std::string Key;        // lower case; WordHash and member names derive from it
-    uint64_t Frequency = 0; // from WordNet tag and gloss counts; hand-made words rank first
+    uint64_t Frequency = 0; // spoken counts, then WordNet tag and gloss counts; function words first
     int SenseCount = 0;
     bool Capitalised = false;
 

@@ -254,6 +254,7 @@ InflectedForms Inflections::WordForms(const std::string& word, const std::vector
                                                     : word + "s";
             if (!SamePlural(word) && !Attested(forms.Plural)) {
                 forms.Plural.clear(); // "funs", "todays"
+                ++rejected_;
             }
         }
     }
@@ -299,6 +300,7 @@ InflectedForms Inflections::WordForms(const std::string& word, const std::vector
             forms.Past.clear();
             forms.PastParticiple.clear();
             forms.PresentParticiple.clear();
+            ++rejected_;
         } else if (word == "be") {
             forms.ThirdPerson = "is";
         } else if (word == "have") {
@@ -347,6 +349,7 @@ InflectedForms Inflections::WordForms(const std::string& word, const std::vector
                  spoken_->Count(forms.Superlative) < kSpokenSuperlatives)) {
                 forms.Comparative.clear();
                 forms.Superlative.clear();
+                ++rejected_;
             }
         }
     }

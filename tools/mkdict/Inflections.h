@@ -64,6 +64,9 @@ public:
     InflectedForms Forms(const std::string& word, const std::vector<char>& parts,
                          int syllables) const;
 
+    // Forms made by rule and left out as unattested, over all calls so far.
+    size_t Rejected() const { return rejected_; }
+
     // The one-line text of an entry record: "复数: apples" or
     // "过去式: went  过去分词: gone  现在分词: going  第三人称单数: goes" (UTF-8).
     static std::string Describe(const InflectedForms& forms);
@@ -77,6 +80,7 @@ private:
     const WordNetReader* wordNet_;
     const WordLists* words_ = nullptr;
     const SpokenFrequencies* spoken_ = nullptr;
+    mutable size_t rejected_ = 0; // a count for the coverage report only
     // verb -> (past, participle) pairs in list order
     std::map<std::string, std::vector<std::pair<std::string, std::string>>> irregular_;
 };

@@ -154,6 +154,11 @@ bool WordNetReader::Load(const std::string& folder) {
         sense.Pos = pos;
         sense.TagCount = tagCount;
         sense.SenseNumber = senseNumber;
+        // "lemma%1:18:..." : the two digits after the type are the file.
+        if (percent + 5 < fields[0].size() && fields[0][percent + 2] == ':') {
+            std::from_chars(fields[0].data() + percent + 3, fields[0].data() + percent + 5,
+                            sense.LexFile);
+        }
         sense.Definition = synset.Definition;
         sense.Examples = synset.Examples;
         std::string display;

@@ -13,6 +13,7 @@ struct WordNetSense {
     char Pos = 'n';
     uint32_t TagCount = 0;
     int SenseNumber = 0;
+    int LexFile = 0; // lexicographer file: 18 is noun.person
     std::string Spelling; // the lemma as this synset writes it
     std::string Definition;
     std::vector<std::string> Synonyms; // the other words of the synset, blanks for '_'
