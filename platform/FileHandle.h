@@ -36,7 +36,9 @@ public:
     ssize_t Read(char* buffer, size_t size);
     // Bytes written before an error; `size` when all of them were.
     size_t Write(const char* data, size_t size);
-    bool WriteAll(std::string_view bytes) { return Write(bytes.data(), bytes.size()) == bytes.size(); }
+    bool WriteAll(std::string_view bytes) {
+        return Write(bytes.data(), bytes.size()) == bytes.size();
+    }
 
     // Positional reads and writes of exactly `size` bytes; false on an error
     // or (reading) at the end of the file. The file position is not used.

@@ -137,6 +137,7 @@ public:
         curl_easy_setopt(handle_, CURLOPT_CONNECTTIMEOUT, request.connectTimeoutSeconds);
         curl_easy_setopt(handle_, CURLOPT_LOW_SPEED_LIMIT, request.lowSpeedBytes);
         curl_easy_setopt(handle_, CURLOPT_LOW_SPEED_TIME, request.lowSpeedSeconds);
+        curl_easy_setopt(handle_, CURLOPT_TIMEOUT, request.totalTimeoutSeconds);
     }
 
 private:

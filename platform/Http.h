@@ -24,6 +24,8 @@ struct HttpRequest {
     // starts exactly there (a full 200 body is a refusal).
     uint64_t start = 0;
     long connectTimeoutSeconds = 30;
+    // Limit on the whole request, connect plus transfer; 0 sets none.
+    long totalTimeoutSeconds = 0;
     // The transfer is abandoned when it moves fewer than lowSpeedBytes bytes
     // per second for lowSpeedSeconds seconds.
     long lowSpeedBytes = 1;

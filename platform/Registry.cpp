@@ -335,6 +335,50 @@ bool ParseNumberText(std::string_view text, uint32_t& number) {
     return true;
 }
 
+// The stored bytes of `value` as a value of `type` (1 to 4); false for a
+// type-3 text that is no decimal number.
+bool EncodeData(const RegValue& value, int type, std::string& data) {
+    switch (type) {
+    case RegString:
+    case RegExpandString:
+        if (const auto* number = std::get_if<uint32_t>(&value))
+            data = std::to_string(*number);
+        else
+            data = std::get<std::string>(value);
+        return true;
+    case RegNumber: {
+        uint32_t number = 0;
+        if (const auto* given = std::get_if<uint32_t>(&value))
+            number = *given;
+        else if (!ParseNumberText(std::get<std::string>(value), number))
+            return false;
+        data = NumberBytes(number);
+        return true;
+    }
+    default: // RegBinary
+        if (const auto* number = std::get_if<uint32_t>(&value))
+            data = NumberBytes(*number);
+        else
+            data = std::get<std::string>(value);
+        return true;
+    }
+}
+
+RegValue DecodeData(const Value& stored) {
+    if (stored.type == RegNumber || (stored.type == RegBinary && stored.data.size() == 4))
+        return BytesNumber(stored.data);
+    return stored.data;
+}
+
+void SetValue(Key& key, std::string_view name, int type, std::string data) {
+    if (Value* existing = FindValue(key, name)) {
+        existing->type = type;
+        existing->data = std::move(data);
+    } else {
+        key.values.push_back(Value{std::string(name), type, std::move(data)});
+    }
+}
+
 } // namespace
 
 std::string RegistryFile() {
@@ -362,10 +406,7 @@ bool RegReadValue(RegRoot root, std::string_view key, std::string_view name, Reg
     Value* stored = FindValue(*found, name);
     if (!stored)
         return false;
-    if (stored->type == RegNumber || (stored->type == RegBinary && stored->data.size() == 4))
-        value = BytesNumber(stored->data);
-    else
-        value = stored->data;
+    value = DecodeData(*stored);
     return true;
 }
 
@@ -374,31 +415,7 @@ bool RegWriteValue(RegRoot root, std::string_view key, std::string_view name, bo
     return Modify([&](Store& store, bool& modified) {
         if (!create && !store.Exists(root, key))
             return false;
-        std::string data;
-        switch (type) {
-        case RegString:
-        case RegExpandString:
-            if (const auto* number = std::get_if<uint32_t>(&value))
-                data = std::to_string(*number);
-            else
-                data = std::get<std::string>(value);
-            break;
-        case RegNumber: {
-            uint32_t number = 0;
-            if (const auto* given = std::get_if<uint32_t>(&value))
-                number = *given;
-            else if (!ParseNumberText(std::get<std::string>(value), number))
-                return false;
-            data = NumberBytes(number);
-            break;
-        }
-        case RegBinary:
-            if (const auto* number = std::get_if<uint32_t>(&value))
-                data = NumberBytes(*number);
-            else
-                data = std::get<std::string>(value);
-            break;
-        default:
+        if (type < RegString || type > RegBinary) {
             // The key is still opened (and created) as the caller asked.
             if (create && !store.Find(root, key)) {
                 store.Create(root, key);
@@ -406,16 +423,41 @@ bool RegWriteValue(RegRoot root, std::string_view key, std::string_view name, bo
             }
             return true;
         }
-        Key& target = store.Create(root, key);
-        if (Value* existing = FindValue(target, name)) {
-            existing->type = type;
-            existing->data = std::move(data);
-        } else {
-            target.values.push_back(Value{std::string(name), type, std::move(data)});
-        }
+        std::string data;
+        if (!EncodeData(value, type, data))
+            return false;
+        SetValue(store.Create(root, key), name, type, std::move(data));
         modified = true;
         return true;
     });
+}
+
+bool RegEnsureValue(RegRoot root, std::string_view key, std::string_view name, int type,
+                    const std::function<bool(const RegValue&)>& usable,
+                    const std::function<RegValue()>& make, RegValue& value) {
+    if (type < RegString || type > RegBinary)
+        return false;
+    RegValue result;
+    const bool ok = Modify([&](Store& store, bool& modified) {
+        if (Key* found = store.Find(root, key)) {
+            if (const Value* stored = FindValue(*found, name)) {
+                result = DecodeData(*stored);
+                if (usable(result))
+                    return true;
+            }
+        }
+        result = make();
+        std::string data;
+        if (!EncodeData(result, type, data))
+            return false;
+        SetValue(store.Create(root, key), name, type, data);
+        result = DecodeData(Value{std::string(name), type, std::move(data)});
+        modified = true;
+        return true;
+    });
+    if (ok)
+        value = std::move(result);
+    return ok;
 }
 
 bool RegValueExists(RegRoot root, std::string_view key, std::string_view name) {

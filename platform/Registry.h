@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -58,6 +59,16 @@ bool RegReadValue(RegRoot root, std::string_view key, std::string_view name, Reg
 // the key is missing (without `create`) or the store cannot be written.
 bool RegWriteValue(RegRoot root, std::string_view key, std::string_view name, bool setOnly,
                    bool create, const RegValue& value, int type);
+
+// Reads the value and, when it is missing or `usable` rejects it, stores
+// make() as a value of `type` (1 to 4; the key is created when missing), all
+// under the writers' lock: of several threads or processes that find the
+// value missing at once, one makes it and the others read it. `value` gets
+// what is stored afterwards. False (and `value` untouched) when the store
+// cannot be written or make() gives a type-3 text that is no number.
+bool RegEnsureValue(RegRoot root, std::string_view key, std::string_view name, int type,
+                    const std::function<bool(const RegValue&)>& usable,
+                    const std::function<RegValue()>& make, RegValue& value);
 
 // True when the key exists and holds the value. Never creates anything.
 bool RegValueExists(RegRoot root, std::string_view key, std::string_view name);

@@ -46,4 +46,14 @@ std::vector<std::string> SplitLines(std::string_view text) {
     return lines;
 }
 
+std::string JoinCrLf(const std::vector<std::string>& lines) {
+    std::string text;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            text += "\r\n";
+        text += lines[i];
+    }
+    return text;
+}
+
 } // namespace platform

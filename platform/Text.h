@@ -57,4 +57,7 @@ std::optional<uint32_t> ParseHex32(std::string_view text);
 // not start an empty line.
 std::vector<std::string> SplitLines(std::string_view text);
 
+// The lines joined with CR LF between them (none after the last).
+std::string JoinCrLf(const std::vector<std::string>& lines);
+
 } // namespace platform
