@@ -1,0 +1,127 @@
+#pragma once
+
+#include "core/ServiceData.h"
+#include "storage/TCDF.h"
+#include "tools/service/ServiceServer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace net::test {
+
+namespace fs = std::filesystem;
+
+inline std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// A fresh folder per test with a program folder ($QUENDIC_HOME), a registry
+// file ($QUENDIC_REGISTRY) and a service data folder; removed afterwards.
+class Sandbox {
+public:
+    Sandbox() {
+        std::string pattern = (fs::temp_directory_path() / "quendic-net-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr)
+            std::abort();
+        root_ = pattern;
+        fs::create_directories(Home());
+        fs::create_directories(Data());
+        ::setenv("QUENDIC_HOME", Home().c_str(), 1);
+        ::setenv("QUENDIC_REGISTRY", (root_ + "/registry").c_str(), 1);
+    }
+    ~Sandbox() {
+        ::unsetenv("QUENDIC_HOME");
+        ::unsetenv("QUENDIC_REGISTRY");
+        std::error_code ignored;
+        fs::remove_all(root_, ignored);
+    }
+    Sandbox(const Sandbox&) = delete;
+    Sandbox& operator=(const Sandbox&) = delete;
+
+    std::string Root() const { return root_; }
+    std::string Home() const { return root_ + "/home"; }
+    std::string Data() const { return root_ + "/data"; }
+
+    // Makes `base` the service base of sd.102 in the program folder.
+    void SetServiceBase(const std::string& base) const {
+        storage::TCDF data(core::ServiceDataFile(core::kServiceBaseMember));
+        storage::Stream stream = base;
+        ASSERT_TRUE(data.AddStream(core::kServiceBaseMember, stream));
+    }
+
+private:
+    std::string root_;
+};
+
+// Entry data file 11/90.dat of the sample service data: 300 bytes, byte i
+// is i mod 251.
+inline std::string SampleEntryData() {
+    std::string bytes;
+    for (int i = 0; i < 300; ++i)
+        bytes += static_cast<char>(i % 251);
+    return bytes;
+}
+
+// The update file 00000001 that updates.lst offers as "sd.102".
+inline const std::string kSampleUpdate = "a newer help document";
+
+// A small service data folder: 11/90.dat, packages.lst naming it, one
+// update, an IP table.
+inline void WriteSampleServiceData(const std::string& folder) {
+    WriteBytes(folder + "/11/90.dat", SampleEntryData());
+    // "<JMMC>词汇数据包 90</JMMC>…" in GBK.
+    WriteBytes(folder + "/packages.lst",
+               "<JMMC>\xB4\xCA\xBB\xE3\xCA\xFD\xBE\xDD\xB0\xFC 90</JMMC><JMBH>00000090</JMBH>"
+               "<FC>0000000B</FC><FID>00000090</FID><FS>0000012C</FS><FCRC>00000000</FCRC>"
+               "<LFn>11\\90.dat</LFn>\r\n");
+    WriteBytes(folder + "/updates/updates.lst",
+               "<FID>00000001</FID><LFn>sd.102</LFn><LFp></LFp><UM>Hint</UM>\r\n"
+               "<FID>00000002</FID><LFn>missing.dat</LFn>\r\n" // no file: left out
+               "<LFn>no-number.dat</LFn>\r\n");
+    WriteBytes(folder + "/updates/00000001", kSampleUpdate);
+    // "127." 本机, "10." 局域网 电信.
+    WriteBytes(folder + "/ips.txt", "127.\t\xB1\xBE\xBB\xFA\r\n"
+                                    "127.0.0.1\t\xB1\xBE\xBB\xFA \xB5\xE7\xD0\xC5\r\n");
+}
+
+// quendic-service serving a folder on a free loopback port, without an
+// access log, for the life of the object.
+class RunningService {
+public:
+    explicit RunningService(const std::string& dataFolder,
+                            std::vector<standin::Mirror> mirrors = {}) {
+        standin::ServiceOptions options;
+        options.DataFolder = dataFolder;
+        options.Port = 0;
+        options.Database = dataFolder + "/service.db";
+        options.Mirrors = std::move(mirrors);
+        options.AccessLog = false;
+        server_ = std::make_unique<standin::ServiceServer>(std::move(options));
+        started_ = server_->Start();
+    }
+
+    bool Started() const { return started_; }
+    std::string Base() const { return server_->BaseUrl(); }
+    int Port() const { return server_->Port(); }
+    void Stop() { server_->Stop(); }
+
+private:
+    std::unique_ptr<standin::ServiceServer> server_;
+    bool started_ = false;
+};
+
+} // namespace net::test
