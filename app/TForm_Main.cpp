@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -110,7 +111,7 @@ TForm_Main::TForm_Main(QWidget* parent) : QWidget(parent) {
 }
 
 TForm_Main::~TForm_Main() {
-    std::remove(platform::InProgramFolder("out.mp3").c_str());
+    std::remove(platform::ScratchFile("out.mp3").c_str());
     std::remove(fetch_.EntryTempFile().c_str());
 }
 
@@ -202,7 +203,16 @@ void TForm_Main::ShowResultList() {
 }
 
 void TForm_Main::OpenEntry(const std::string& word) {
-    fetch_.OpenEntry(word, opener_);
+    const core::FetchResult result = fetch_.OpenEntry(word, opener_);
+    QString message;
+    const QString path = QString::fromStdString(result.Path);
+    if (result.Status == core::FetchStatus::CannotWrite)
+        message =
+            Utf8("无法打开词条：文件夹“%1”不能写入。请检查该文件夹的权限和磁盘空间。").arg(path);
+    else if (result.Status == core::FetchStatus::Damaged)
+        message = Utf8("无法打开词条：数据文件“%1”已损坏。").arg(path);
+    if (!message.isEmpty())
+        QMessageBox::warning(this, widgets::ApplicationTitle(), message);
 }
 
 void TForm_Main::OpenSelectedEntry() {

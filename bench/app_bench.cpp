@@ -15,6 +15,7 @@
 #include "display/RenderEntry.h"
 #include "display/qt/TFrame_Voc.h"
 #include "display/qt/TRichTextView.h"
+#include "platform/Environment.h"
 #include "platform/Paths.h"
 
 #include <QApplication>
@@ -68,7 +69,10 @@ void ChooseFolder() {
         g_folder += '/';
     if (!std::filesystem::exists(g_folder + "voc.dat"))
         MakeSyntheticFolder();
-    ::setenv("QUENDIC_HOME", g_folder.c_str(), 1);
+    platform::Environment environment = platform::ReadEnvironment();
+    environment.ProgramFolder = g_folder;
+    environment.UserFolder = g_folder;
+    platform::SetEnvironment(environment);
 }
 
 // One shown main window for the keystroke benchmarks.

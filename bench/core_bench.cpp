@@ -4,6 +4,7 @@
 // the frequent ones, from 3000 GBK characters. Each search is measured as
 // the query box runs it: dispatch plus building the list box items.
 #include "core/WordIndex.h"
+#include "platform/Environment.h"
 #include "tests/core/VocFileBuilder.h"
 
 #include <benchmark/benchmark.h>
@@ -89,7 +90,10 @@ struct SyntheticIndex {
             std::abort();
         folder = pattern;
         path = folder + "/voc.dat";
-        setenv("QUENDIC_HOME", folder.c_str(), 1);
+        platform::Environment environment = platform::ReadEnvironment();
+        environment.ProgramFolder = folder;
+        environment.UserFolder = folder;
+        platform::SetEnvironment(environment);
         Generator generator;
         std::vector<testing_voc::VocEntry> entries;
         entries.reserve(kHeadwords);

@@ -1,14 +1,16 @@
 #include "core/EntryFetch.h"
 
+#include "core/TaggedText.h"
 #include "core/Utilities.h"
 #include "platform/ByteOrder.h"
+#include "platform/FileIO.h"
 #include "platform/Paths.h"
+#include "platform/Text.h"
 #include "storage/StrCRC.h"
 #include "storage/TCDF.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
+#include <new>
 
 namespace core {
 
@@ -23,81 +25,200 @@ bool DownloadNothing(EntryFetch&, const std::string&) {
     return false;
 }
 
+FetchResult Damaged(std::string path, std::string reason) {
+    return {FetchStatus::Damaged, std::move(path), std::move(reason)};
+}
+
+const char* ReadProblem(storage::ReadStatus status) {
+    switch (status) {
+    case storage::ReadStatus::TooLarge:
+        return "is too large";
+    case storage::ReadStatus::Unreadable:
+        return "cannot be read";
+    default:
+        return "is damaged";
+    }
+}
+
 } // namespace
 
 EntryFetch::EntryFetch(std::string entryTempFile)
-    : entryTempFile_(entryTempFile.empty() ? platform::InProgramFolder("voc.tmp")
-                                           : std::move(entryTempFile)),
-      downloader_(DownloadNothing) {}
+    : entryTempFile_(std::move(entryTempFile)), downloader_(DownloadNothing) {}
+
+std::string EntryFetch::EntryTempFile() const {
+    return entryTempFile_.empty() ? platform::ScratchFile("voc.tmp") : entryTempFile_;
+}
 
 void EntryFetch::SetDownloader(Downloader downloader) {
     downloader_ = downloader ? std::move(downloader) : Downloader(DownloadNothing);
 }
 
-bool EntryFetch::OpenEntry(const std::string& word, const Opener& opener) {
-    if (!ExtractLocalEntry(word) && !DownloadEntry(word))
-        return false;
-    if (opener)
-        opener(entryTempFile_);
-    return true;
+FetchResult EntryFetch::CannotWrite() const {
+    std::string folder;
+    if (entryTempFile_.empty()) {
+        folder = platform::UserFolder();
+    } else {
+        auto slash = entryTempFile_.rfind('/');
+        folder =
+            slash == std::string::npos ? std::string(".") : entryTempFile_.substr(0, slash + 1);
+    }
+    return {FetchStatus::CannotWrite, folder, "cannot write the entry package into " + folder};
 }
 
-bool EntryFetch::ExtractLocalEntry(const std::string& word) {
-    if (LoadCachedEntry(word))
-        return true;
-    auto location = FindWordLocation(word);
-    if (!location)
-        return false;
-    std::string dataFile = platform::InProgramFolder(EntryDataName(location->Hash));
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(dataFile, error))
-        return false;
-    // The range copy succeeds with whatever bytes are present and copies to
-    // the end of the file for length 0. Either would hand the window a cut
-    // or foreign package, so a record must lie wholly inside the data file.
-    uint64_t dataSize = std::filesystem::file_size(dataFile, error);
-    if (error || location->Length == 0 ||
-        static_cast<uint64_t>(location->Offset) + location->Length > dataSize)
-        return false;
-    return CopyFileRange(dataFile, entryTempFile_, location->Offset, location->Length);
+FetchResult EntryFetch::OpenEntry(const std::string& word, const Opener& opener) {
+    FetchResult result;
+    try {
+        result = ExtractLocalEntry(word);
+        if (!result && result.Status != FetchStatus::CannotWrite) {
+            FetchResult online = DownloadEntry(word);
+            // The local damage is the better explanation when the network
+            // has nothing either.
+            if (online || online.Status != FetchStatus::Absent)
+                result = online;
+        }
+    } catch (const std::bad_alloc&) {
+        result = Damaged(word, "the entry is too large to load");
+    }
+    if (result && opener)
+        opener(EntryTempFile());
+    return result;
 }
 
-bool EntryFetch::LoadCachedEntry(const std::string& word) {
-    std::string cacheFile = platform::InProgramFolder(kCacheFile);
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(cacheFile, error))
-        return false;
+FetchResult EntryFetch::ExtractLocalEntry(const std::string& word) {
+    FetchResult damage;
+    FetchResult cached = LoadCachedEntry(word);
+    if (cached || cached.Status == FetchStatus::CannotWrite)
+        return cached;
+    if (cached.Status == FetchStatus::Damaged)
+        damage = cached;
+    FetchResult installed = LoadInstalledEntry(word);
+    if (installed || installed.Status != FetchStatus::Absent)
+        return installed;
+    return damage;
+}
+
+FetchResult EntryFetch::LoadCachedEntry(const std::string& word) {
+    // The user's cache is newer; the program folder may ship one of its own.
+    const std::string userCache = platform::InUserFolder(kCacheFile);
+    const std::string programCache = platform::InProgramFolder(kCacheFile);
+    FetchResult result = LoadFromCache(userCache, word);
+    if (result || result.Status == FetchStatus::CannotWrite || programCache == userCache)
+        return result;
+    FetchResult shipped = LoadFromCache(programCache, word);
+    return shipped || shipped.Status != FetchStatus::Absent ? shipped : result;
+}
+
+FetchResult EntryFetch::LoadFromCache(const std::string& cacheFile, const std::string& word) {
     storage::TCDF cache(cacheFile);
-    if (!cache.ReadToFile(storage::WordHash(word), entryTempFile_))
-        return false;
+    cache.SetReadLimit(kPackageLimit);
+    storage::Stream package;
+    if (!cache.ReadStream(storage::WordHash(word), package)) {
+        if (cache.LastReadStatus() == storage::ReadStatus::Absent)
+            return {};
+        return Damaged(cacheFile,
+                       std::string("the cached entry ") + ReadProblem(cache.LastReadStatus()));
+    }
     // An empty member is a package nobody could show; let the installed data
     // answer instead.
-    return std::filesystem::file_size(entryTempFile_, error) > 0 && !error;
+    if (package.empty())
+        return {};
+    return PlacePackage(package, cacheFile, word);
+}
+
+FetchResult EntryFetch::LoadInstalledEntry(const std::string& word) {
+    LocationRecord location;
+    FetchResult found = FindWordLocation(word, location);
+    if (!found)
+        return found;
+    const std::string dataFile = platform::DataFile(EntryDataName(location.Hash));
+    const int64_t dataSize = FileSizeOf(dataFile);
+    // Entry data not installed yet: the network may have it.
+    if (dataSize < 0)
+        return {};
+    // A record must lie wholly inside the data file: a cut copy or one of
+    // length 0 (the rest of the file) would hand over a foreign package.
+    if (location.Length == 0 || location.Length > kPackageLimit ||
+        static_cast<uint64_t>(location.Offset) + location.Length > static_cast<uint64_t>(dataSize))
+        return Damaged(dataFile, "the location record of the entry points outside the file");
+    std::optional<std::string> package =
+        platform::ReadFileRange(dataFile, location.Offset, location.Length);
+    if (!package)
+        return Damaged(dataFile, "the entry cannot be read");
+    return PlacePackage(*package, dataFile, word);
+}
+
+FetchResult EntryFetch::PlacePackage(const std::string& bytes, const std::string& source,
+                                     const std::string& word) {
+    const std::string temp = EntryTempFile();
+    if (temp.empty() || !platform::WriteFileAtomically(temp, bytes))
+        return CannotWrite();
+    FetchResult checked = CheckPackage(temp, word);
+    if (!checked) {
+        std::remove(temp.c_str());
+        checked.Path = source;
+    }
+    return checked;
+}
+
+FetchResult EntryFetch::CheckPackage(const std::string& path, const std::string& word) {
+    storage::TCDF package(path);
+    package.SetReadLimit(kEntryRecordLimit);
+    std::string record;
+    if (!package.ReadString(0u, record))
+        return Damaged(path,
+                       std::string("the entry record ") + ReadProblem(package.LastReadStatus()));
+    const std::string headword = GetTagValue(GetTagValue(record, "Voc"), "Name");
+    if (headword.empty() || !platform::EqualIgnoringAsciiCase(headword, word))
+        return Damaged(path, "the package holds no entry of this word");
+    return {FetchStatus::Found, {}, {}};
+}
+
+FetchResult EntryFetch::FindWordLocation(const std::string& word, LocationRecord& location) const {
+    uint32_t hash = storage::WordHash(word);
+    storage::TCDF locations(kLocationFile);
+    locations.SetNameSeed(0);
+    storage::Stream member;
+    if (!locations.ReadStream(hash >> 24, member)) {
+        if (locations.LastReadStatus() == storage::ReadStatus::Absent)
+            return {};
+        return Damaged(locations.FileName(), std::string("the location records ") +
+                                                 ReadProblem(locations.LastReadStatus()));
+    }
+    std::optional<LocationRecord> found = FindInLocationMember(member, hash);
+    if (!found)
+        return {};
+    location = *found;
+    return {FetchStatus::Found, {}, {}};
 }
 
 std::optional<LocationRecord> EntryFetch::FindWordLocation(const std::string& word) const {
-    uint32_t hash = storage::WordHash(word);
-    storage::TCDF locations(platform::InProgramFolder(kLocationFile));
-    locations.SetNameSeed(0);
-    storage::Stream member;
-    if (!locations.ReadStream(hash >> 24, member))
+    LocationRecord location;
+    if (!FindWordLocation(word, location))
         return std::nullopt;
-    return FindInLocationMember(member, hash);
+    return location;
 }
 
 bool EntryFetch::StoreCachedEntry(const std::string& word) {
-    storage::TCDF cache(platform::InProgramFolder(kCacheFile));
+    storage::TCDF cache(platform::UserFileForWriting(kCacheFile));
     cache.SetCodeType(kStoredUnchanged);
-    return cache.AddFile(storage::WordHash(word), entryTempFile_);
+    return cache.AddFile(storage::WordHash(word), EntryTempFile());
 }
 
-bool EntryFetch::DownloadEntry(const std::string& word) {
+FetchResult EntryFetch::DownloadEntry(const std::string& word) {
     if (!downloader_(*this, word))
-        return false;
+        return {};
+    // Packages arrive from the network: one that is not the word's entry is
+    // neither shown nor kept.
+    const std::string temp = EntryTempFile();
+    FetchResult checked = CheckPackage(temp, word);
+    if (!checked) {
+        std::remove(temp.c_str());
+        return checked;
+    }
     // A package fetched online is kept so the next lookup needs no network;
     // failing to cache it does not spoil this lookup.
     (void)StoreCachedEntry(word);
-    return true;
+    return checked;
 }
 
 std::string EntryFetch::EntryDataName(uint32_t hash) {

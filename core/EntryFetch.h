@@ -16,11 +16,31 @@ struct LocationRecord {
     uint32_t Length = 0;
 };
 
-// Fetches the entry package of one headword into the scratch file "voc.tmp"
-// of the program folder and hands that file to an opener (the vocabulary
-// window). Sources, in order: the cache "VocQuery.dat", the installed entry
-// data "11\XX.dat" located through "voc.dif", then DownloadEntry.
-// Not thread-safe; owned by the main window and used on its thread.
+enum class FetchStatus {
+    Found,       // the package is in EntryTempFile()
+    Absent,      // no source has the word
+    Damaged,     // a source has it, but not as a readable entry of that word
+    CannotWrite, // the package file cannot be written
+};
+
+// The outcome of a fetch. Path names the damaged file (Damaged) or the folder
+// that cannot be written (CannotWrite); Reason says what went wrong, in
+// English, for terminals.
+struct FetchResult {
+    FetchStatus Status = FetchStatus::Absent;
+    std::string Path;
+    std::string Reason;
+
+    explicit operator bool() const { return Status == FetchStatus::Found; }
+};
+
+// Fetches the entry package of one headword into a scratch file ("voc.tmp"
+// of this process) and hands that file to an opener (the vocabulary window).
+// Sources, in order: the cache "VocQuery.dat" (the user folder's, then the
+// program folder's), the installed entry data "11\XX.dat" located through
+// "voc.dif", then DownloadEntry. A package counts only when its entry record
+// (member 0) is readable and names the word; otherwise the next source is
+// tried. Not thread-safe; owned by the main window and used on its thread.
 class EntryFetch {
 public:
     // Opens a fetched package; receives the full path of EntryTempFile().
@@ -30,32 +50,44 @@ public:
     // result is DownloadEntry's job, not the downloader's.
     using Downloader = std::function<bool(EntryFetch& fetch, const std::string& word)>;
 
-    // entryTempFile: the package file handed to the opener; empty means
-    // "voc.tmp" in the program folder (taken once, at construction).
+    // Largest package a source may hand over, and largest entry record.
+    static constexpr uint64_t kPackageLimit = 16u << 20;
+    static constexpr uint64_t kEntryRecordLimit = 1u << 20;
+
+    // entryTempFile: the package file handed to the opener; empty means the
+    // scratch file "voc.tmp" of this process (platform::ScratchFile).
     explicit EntryFetch(std::string entryTempFile = {});
 
-    const std::string& EntryTempFile() const { return entryTempFile_; }
+    // The package file; empty when the scratch folder cannot be made.
+    std::string EntryTempFile() const;
 
     // Replaces the network source. An empty function restores the default.
     void SetDownloader(Downloader downloader);
 
-    // Fetches the entry and calls opener on success. False when no source had
-    // the word; nothing is shown in that case.
-    bool OpenEntry(const std::string& word, const Opener& opener);
+    // Fetches the entry and calls opener when it is found. Nothing is opened
+    // otherwise; the result says why.
+    FetchResult OpenEntry(const std::string& word, const Opener& opener);
 
     // Cache first, then the installed entry data. The installed data is not
     // added to the cache.
-    [[nodiscard]] bool ExtractLocalEntry(const std::string& word);
-    // Member WordHash(word) of "VocQuery.dat" into EntryTempFile().
-    [[nodiscard]] bool LoadCachedEntry(const std::string& word);
-    // The word's record in member (hash >> 24) of "voc.dif".
-    [[nodiscard]] std::optional<LocationRecord> FindWordLocation(const std::string& word) const;
-    // Adds EntryTempFile() to "VocQuery.dat" as member WordHash(word), stored
-    // unchanged (code type 28).
+    [[nodiscard]] FetchResult ExtractLocalEntry(const std::string& word);
+    // Member WordHash(word) of a "VocQuery.dat" into EntryTempFile().
+    [[nodiscard]] FetchResult LoadCachedEntry(const std::string& word);
+    // The word's record in member (hash >> 24) of "voc.dif". Absent when the
+    // word has none, Damaged when the member cannot be read.
+    [[nodiscard]] FetchResult FindWordLocation(const std::string& word,
+                                               LocationRecord& location) const;
+    std::optional<LocationRecord> FindWordLocation(const std::string& word) const;
+    // Adds EntryTempFile() to the user folder's "VocQuery.dat" as member
+    // WordHash(word), stored unchanged (code type 28).
     [[nodiscard]] bool StoreCachedEntry(const std::string& word);
-    // The network step: the downloader, then StoreCachedEntry on success.
-    // The default downloader returns false.
-    [[nodiscard]] bool DownloadEntry(const std::string& word);
+    // The network step: the downloader, then the package check and
+    // StoreCachedEntry on success. The default downloader finds nothing.
+    [[nodiscard]] FetchResult DownloadEntry(const std::string& word);
+
+    // Damaged (naming `path`) when the package file's entry record cannot be
+    // read or names another headword (ASCII letter case ignored), else Found.
+    static FetchResult CheckPackage(const std::string& path, const std::string& word);
 
     // "11\" + bucket as two upper-case hex digits + ".dat", as stored.
     static std::string EntryDataName(uint32_t hash);
@@ -65,7 +97,14 @@ public:
                                                               uint32_t hash);
 
 private:
-    std::string entryTempFile_;
+    FetchResult LoadFromCache(const std::string& cacheFile, const std::string& word);
+    FetchResult LoadInstalledEntry(const std::string& word);
+    // Writes package bytes to EntryTempFile() and checks them.
+    FetchResult PlacePackage(const std::string& bytes, const std::string& source,
+                             const std::string& word);
+    FetchResult CannotWrite() const;
+
+    std::string entryTempFile_; // empty: the scratch file
     Downloader downloader_;
 };
 

@@ -10,7 +10,7 @@
 namespace core {
 
 std::string ServiceDataFile(uint32_t member) {
-    return platform::InProgramFolder("sd." + std::to_string(member / 1000000));
+    return platform::DataFile("sd." + std::to_string(member / 1000000));
 }
 
 bool ReadServiceMember(uint32_t member, std::string& bytes) {

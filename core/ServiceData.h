@@ -6,16 +6,17 @@
 
 namespace core {
 
-// The service and display data file "sd.102" of the program folder, a
-// compound data file, and the one place that reads it. Its file name is "sd."
-// + (member number / 1000000); every member in use belongs to product 102.
+// The service and display data file "sd.102", a compound data file, and the
+// one place that reads it. Its file name is "sd." + (member number / 1000000);
+// every member in use belongs to product 102.
 inline constexpr uint32_t kServiceBaseMember = 102000000; // the service base address
 inline constexpr uint32_t kAdPictureMember = 102000001;   // advertisement picture (GIF)
 inline constexpr uint32_t kAdRecordMember = 102000002;    // advertisement record, "Url"
 inline constexpr uint32_t kHelpMember = 102000100;        // help document, lines
 
-// Native path of the data file holding `member` ("sd.102" in the program
-// folder for every member above).
+// Native path of the data file holding `member`: "sd.102" for every member
+// above, read as a data file (the user folder's copy, else the program
+// folder's).
 std::string ServiceDataFile(uint32_t member);
 
 // The decoded bytes of a member. False, with `bytes` unchanged, when the file

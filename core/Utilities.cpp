@@ -1,6 +1,7 @@
 #include "core/Utilities.h"
 
 #include "core/TaggedText.h"
+#include "platform/Environment.h"
 #include "platform/FileHandle.h"
 #include "platform/FileIO.h"
 #include "platform/Http.h"
@@ -48,8 +49,8 @@ std::string UnescapeBreaks(std::string_view text) {
     return plain;
 }
 
-std::string NameValuePath(std::string_view filePath) {
-    return platform::InProgramFolder(filePath.empty() ? std::string_view("nv.dat") : filePath);
+std::string_view NameValueName(std::string_view filePath) {
+    return filePath.empty() ? std::string_view("nv.dat") : filePath;
 }
 
 // The lines of a file, unzipped when asked; empty when missing or not in
@@ -206,7 +207,7 @@ std::string HexXor(std::string_view text, uint8_t key) {
 }
 
 bool ReadNameValue(std::string_view name, std::string& value, std::string_view filePath) {
-    for (const std::string& line : LoadLines(NameValuePath(filePath), true)) {
+    for (const std::string& line : LoadLines(platform::DataFile(NameValueName(filePath)), true)) {
         if (platform::EqualIgnoringAsciiCase(UnescapeBreaks(GetTagValue(line, "Name")), name)) {
             value = UnescapeBreaks(GetTagValue(line, "Value"));
             return true;
@@ -216,8 +217,9 @@ bool ReadNameValue(std::string_view name, std::string& value, std::string_view f
 }
 
 bool WriteNameValue(std::string_view name, std::string_view value, std::string_view filePath) {
-    std::string path = NameValuePath(filePath);
-    std::vector<std::string> lines = LoadLines(path, true);
+    // The user's copy starts from the program folder's when it has none.
+    std::vector<std::string> lines = LoadLines(platform::DataFile(NameValueName(filePath)), true);
+    std::string path = platform::UserFileForWriting(NameValueName(filePath));
     std::string record =
         MakeTagField(EscapeBreaks(name), "Name") + MakeTagField(EscapeBreaks(value), "Value");
     bool replaced = false;
@@ -244,11 +246,7 @@ bool AppendListFile(std::string_view line, const std::string& path, bool zip) {
 }
 
 std::string IpLookupAddress() {
-    const char* address = std::getenv("QUENDIC_IPS_URL");
-    std::string base = address ? address : "";
-    while (!base.empty() && base.back() == '/')
-        base.pop_back();
-    return base;
+    return platform::CurrentEnvironment().IpLookupAddress;
 }
 
 std::string LookupIpNetwork(std::string_view ip) {

@@ -9,8 +9,8 @@ namespace core {
 
 // Shared free functions: file checksums, list and file helpers, the name/value
 // settings file and the IP lookup. They hold no state, never throw and report
-// failure through their result. Paths are native paths (platform::NativePath /
-// platform::InProgramFolder) unless a function says otherwise.
+// failure through their result. Paths are native paths (see platform/Paths.h)
+// unless a function says otherwise.
 
 // Standard CRC-32 (register started at all ones, result complemented) of the
 // file's bytes; 0 when the file cannot be opened, and 0 for an empty file.
@@ -49,10 +49,11 @@ std::string HexXor(std::string_view text, uint8_t key);
 
 // The name/value settings file: the ZipStream form of lines
 // MakeTagField(name, "Name") + MakeTagField(value, "Value"), CR LF after each.
-// `filePath` empty means "nv.dat" in the program folder; a relative path (a
-// bare name or a stored path such as "fu\nv.dat") is taken in the program
-// folder, an absolute one as it is. Names match ignoring ASCII case. A line
-// break inside a value is stored as "<0D0A>" and read back as CR LF.
+// `filePath` empty means "nv.dat"; a relative path (a bare name or a stored
+// path such as "fu\nv.dat") is read as a data file (platform::DataFile: the
+// user folder's copy, else the program folder's) and written in the user
+// folder; an absolute one is used as it is. Names match ignoring ASCII case. A
+// line break inside a value is stored as "<0D0A>" and read back as CR LF.
 
 // False when the file is missing or unreadable or holds no such name.
 bool ReadNameValue(std::string_view name, std::string& value, std::string_view filePath = {});
@@ -72,9 +73,9 @@ std::vector<std::string> LoadListFile(const std::string& path, bool unzip);
 // renamed over the old one. False when the file cannot be written.
 bool AppendListFile(std::string_view line, const std::string& path, bool zip);
 
-// The base address of the IP lookup service, from $QUENDIC_IPS_URL (for
-// example "http://127.0.0.1:8080"); empty when unset, and then no lookup is
-// made at all.
+// The base address of the IP lookup service, taken from $QUENDIC_IPS_URL at
+// start (platform::Environment; for example "http://127.0.0.1:8080"); empty
+// when unset, and then no lookup is made at all.
 std::string IpLookupAddress();
 
 // The network operator and place of `ip`: the page IpLookupAddress() +

@@ -129,7 +129,7 @@ bool WordIndex::LoadWordIndex(const std::string& path) {
     pairIndex_.clear();
     std::fill(std::begin(loaded_), std::end(loaded_), false);
 
-    const std::string file = platform::InProgramFolder(path.empty() ? "voc.dat" : path);
+    const std::string file = platform::DataFile(path.empty() ? "voc.dat" : path);
     std::error_code ec;
     if (!std::filesystem::is_regular_file(file, ec))
         return false;

@@ -42,7 +42,7 @@ int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
 
 TAppLog::TAppLog(std::string_view fileName)
     : fileName_(
-          platform::InProgramFolder(fileName.empty() ? DefaultLogName() : std::string(fileName))) {
+          platform::UserFileForWriting(fileName.empty() ? DefaultLogName() : std::string(fileName))) {
     std::error_code error;
     const std::filesystem::path folder = std::filesystem::path(fileName_).parent_path();
     if (!folder.empty())

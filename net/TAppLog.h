@@ -21,8 +21,8 @@ public:
     static constexpr uint64_t kMaxOpenSize = 3145728;
 
     // No name: the program's file name with its extension replaced by
-    // ".log", in the program folder. A name starting with "/" is used as it
-    // is; any other name is taken in the program folder ("\" separators
+    // ".log", in the user folder. A name starting with "/" is used as it
+    // is; any other name is taken in the user folder ("\" separators
     // allowed). Missing folders of the path are created. The file is opened
     // for reading and writing, created when missing, and locked against
     // other writers (another process holding it leaves this log silent).

@@ -30,6 +30,18 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
     return bytes;
 }
 
+std::optional<std::string> ReadFileRange(const std::string& path, uint64_t offset, uint64_t count) {
+    const FileHandle file = FileHandle::Open(path, O_RDONLY);
+    const std::optional<uint64_t> length = file.IsOpen() ? file.Length() : std::nullopt;
+    // Nothing is allocated for bytes the file does not hold.
+    if (!length || *length < offset || *length - offset < count)
+        return std::nullopt;
+    std::string bytes(static_cast<size_t>(count), '\0');
+    if (!file.ReadAt(offset, bytes.data(), bytes.size()))
+        return std::nullopt;
+    return bytes;
+}
+
 bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
     std::string temp = path + ".XXXXXX";
     FileHandle file(mkostemp(temp.data(), O_CLOEXEC));

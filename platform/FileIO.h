@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -9,6 +10,10 @@ namespace platform {
 // The whole content of the file at `path` (a native path). std::nullopt when
 // it cannot be opened or read; errno then tells why (ENOENT: it is missing).
 std::optional<std::string> ReadWholeFile(const std::string& path);
+
+// `count` bytes of the file at `path` from `offset`; std::nullopt when the
+// file cannot be read or holds fewer bytes there.
+std::optional<std::string> ReadFileRange(const std::string& path, uint64_t offset, uint64_t count);
 
 // Replaces the file at `path` by `bytes` so that readers and a crash see
 // either the old or the new content, never a mixture: the bytes go to a

@@ -1,10 +1,53 @@
 #include "platform/Paths.h"
 
+#include "platform/Environment.h"
+#include "platform/ScratchFolder.h"
+
 #include <climits>
-#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
+
+namespace {
+
+std::string InFolder(const std::string& folder, std::string_view path) {
+    std::string native = NativePath(path);
+    if (IsAbsolutePath(native))
+        return native;
+    return folder + native;
+}
+
+bool IsRegularFile(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// Makes the user folder, private to the user, when it is missing.
+void MakeUserFolder(const std::string& user) {
+    std::error_code error;
+    if (!std::filesystem::is_directory(user, error) &&
+        std::filesystem::create_directories(user, error))
+        ::chmod(user.c_str(), 0700);
+}
+
+// The process's scratch folder, made on first use and again when the user
+// folder changed (tests); destroyed, and so removed, at exit.
+std::mutex g_scratchMutex;
+std::unique_ptr<ScratchFolder> g_scratch; // guarded by g_scratchMutex
+
+} // namespace
+
+std::string ProgramFolder() {
+    return CurrentEnvironment().ProgramFolder;
+}
+
+std::string UserFolder() {
+    return CurrentEnvironment().UserFolder;
+}
 
 std::string ProgramFile() {
     char buffer[PATH_MAX];
@@ -12,20 +55,6 @@ std::string ProgramFile() {
     if (n <= 0)
         return {};
     return std::string(buffer, static_cast<size_t>(n));
-}
-
-std::string ProgramFolder() {
-    std::string folder;
-    if (const char* home = std::getenv("QUENDIC_HOME"); home && *home) {
-        folder = home;
-    } else {
-        folder = ProgramFile();
-        auto slash = folder.rfind('/');
-        folder = slash == std::string::npos ? std::string(".") : folder.substr(0, slash);
-    }
-    if (folder.empty() || folder.back() != '/')
-        folder += '/';
-    return folder;
 }
 
 std::string NativePath(std::string_view storedPath) {
@@ -36,13 +65,56 @@ std::string NativePath(std::string_view storedPath) {
     return native;
 }
 
-bool IsAbsolutePath(std::string_view path) { return !path.empty() && path.front() == '/'; }
+bool IsAbsolutePath(std::string_view path) {
+    return !path.empty() && path.front() == '/';
+}
 
 std::string InProgramFolder(std::string_view path) {
+    return InFolder(ProgramFolder(), path);
+}
+
+std::string InUserFolder(std::string_view path) {
+    return InFolder(UserFolder(), path);
+}
+
+std::string UserFileForWriting(std::string_view path) {
+    const std::string user = UserFolder();
     std::string native = NativePath(path);
     if (IsAbsolutePath(native))
         return native;
-    return ProgramFolder() + native;
+    std::string file = user + native;
+    MakeUserFolder(user);
+    std::error_code error;
+    const auto folder = std::filesystem::path(file).parent_path();
+    if (!folder.empty())
+        std::filesystem::create_directories(folder, error);
+    return file;
+}
+
+std::string DataFile(std::string_view path) {
+    const Environment environment = CurrentEnvironment();
+    std::string native = NativePath(path);
+    if (IsAbsolutePath(native))
+        return native;
+    if (environment.UserFolder != environment.ProgramFolder) {
+        std::string user = environment.UserFolder + native;
+        if (IsRegularFile(user))
+            return user;
+    }
+    return environment.ProgramFolder + native;
+}
+
+std::string ScratchFile(std::string_view name) {
+    const std::string user = UserFolder();
+    std::lock_guard lock(g_scratchMutex);
+    if (!g_scratch || g_scratch->Parent() != user || g_scratch->Path().empty()) {
+        g_scratch.reset();
+        MakeUserFolder(user);
+        g_scratch = std::make_unique<ScratchFolder>(user);
+    }
+    if (g_scratch->Path().empty())
+        return {};
+    return g_scratch->Path() + NativePath(name);
 }
 
 } // namespace platform

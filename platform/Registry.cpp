@@ -1,16 +1,15 @@
 #include "platform/Registry.h"
 
 #include "platform/ByteOrder.h"
+#include "platform/Environment.h"
 #include "platform/FileHandle.h"
 #include "platform/FileIO.h"
 #include "platform/Text.h"
 
 #include <cerrno>
 #include <charconv>
-#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
-#include <pwd.h>
 #include <sys/file.h>
 #include <unistd.h>
 #include <vector>
@@ -382,20 +381,7 @@ void SetValue(Key& key, std::string_view name, int type, std::string data) {
 } // namespace
 
 std::string RegistryFile() {
-    if (const char* file = std::getenv("QUENDIC_REGISTRY"); file && *file)
-        return file;
-    std::string config;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/') {
-        config = xdg;
-    } else {
-        const char* home = std::getenv("HOME");
-        if (!home || !*home) {
-            const passwd* user = getpwuid(getuid());
-            home = user ? user->pw_dir : "/tmp";
-        }
-        config = std::string(home) + "/.config";
-    }
-    return config + "/quendic/registry";
+    return CurrentEnvironment().RegistryFile;
 }
 
 bool RegReadValue(RegRoot root, std::string_view key, std::string_view name, RegValue& value) {

@@ -42,8 +42,7 @@ enum RegType : int { RegString = 1, RegExpandString = 2, RegNumber = 3, RegBinar
 // A value as callers hand it over and get it back: text or a 32-bit number.
 using RegValue = std::variant<std::string, uint32_t>;
 
-// $QUENDIC_REGISTRY when set and not empty, else $XDG_CONFIG_HOME (default
-// ~/.config) + "/quendic/registry".
+// The store's file: CurrentEnvironment().RegistryFile.
 std::string RegistryFile();
 
 // Reads a value of any type: strings give their text, a number its number, a

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <new>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -99,7 +100,7 @@ TCDF::TCDF(std::string fileName) {
 }
 
 void TCDF::SetFileName(std::string_view fileName) {
-    std::string path = fileName.empty() ? std::string() : platform::InProgramFolder(fileName);
+    std::string path = fileName.empty() ? std::string() : platform::DataFile(fileName);
     // Compared exactly: on this platform names differing in case are
     // different files.
     if (path == fileName_)
@@ -205,40 +206,60 @@ bool TCDF::AddFile(uint32_t number, const std::string& filePath) {
 }
 
 bool TCDF::ReadStreamById(uint32_t id, Stream& stream) {
+    try {
+        lastStatus_ = ReadMember(id, stream);
+    } catch (const std::bad_alloc&) {
+        lastStatus_ = ReadStatus::TooLarge;
+    }
+    return lastStatus_ == ReadStatus::Ok;
+}
+
+ReadStatus TCDF::ReadMember(uint32_t id, Stream& stream) {
     header_.Id = id;
     if (!FileExists(fileName_))
-        return false;
+        return ReadStatus::Absent;
     // A second pass covers an index made stale by another writer (the file
     // replaced since it was built): the header found must carry the id.
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (attempt > 0)
             BuildIndex();
         if (!FindMember(id))
-            return false;
+            return ReadStatus::Absent;
         const platform::FileHandle file = LockedFile(fileName_, O_RDONLY, LOCK_SH);
         if (!file.IsOpen())
-            return false;
+            return ReadStatus::Unreadable;
         const std::optional<uint64_t> length = file.Length();
         if (!length)
-            return false;
+            return ReadStatus::Unreadable;
         // A header that is not there (the file is now shorter) or carries
         // another id means the index is stale.
         char raw[kHeaderSize];
-        if (foundOffset_ + kHeaderSize > *length ||
-            !file.ReadAt(foundOffset_, raw, kHeaderSize))
+        if (foundOffset_ + kHeaderSize > *length || !file.ReadAt(foundOffset_, raw, kHeaderSize))
             continue;
         const CdfHeader found = ParseHeader(raw);
         if (found.Id != id)
             continue;
         header_ = found;
         if (found.Size == 0)
-            return true;
+            return ReadStatus::Ok;
         // Never allocate what the file cannot hold.
         if (found.Size > *length - foundOffset_ - kHeaderSize)
-            return false;
+            return ReadStatus::Damaged;
+        const uint64_t dataOffset = foundOffset_ + kHeaderSize;
+        if (found.CodeType == 2) {
+            // The length word states the decoded size: checked against the
+            // limit before anything is inflated.
+            char word[4];
+            if (found.Size < 4 || !file.ReadAt(dataOffset, word, 4))
+                return ReadStatus::Damaged;
+            if (platform::ReadLe32(std::string_view(word, 4), 0) > readLimit_)
+                return ReadStatus::TooLarge;
+        } else if (found.Size > readLimit_) {
+            return ReadStatus::TooLarge;
+        }
         Stream data(found.Size, '\0');
-        if (!file.ReadAt(foundOffset_ + kHeaderSize, data.data(), data.size()))
-            return false;
+        if (!file.ReadAt(dataOffset, data.data(), data.size()))
+            return ReadStatus::Unreadable;
         if (found.CodeType == 128) {
             coder_.Key = found.Id;
             coder_.Decode(20, data);
@@ -247,14 +268,14 @@ bool TCDF::ReadStreamById(uint32_t id, Stream& stream) {
             // no append writes one) is damaged; its stored bytes are not the
             // member.
             if (!UnzipStream(data))
-                return false;
+                return ReadStatus::Damaged;
         } else {
             coder_.Decode(found.CodeType, data);
         }
         stream.swap(data);
-        return true;
+        return ReadStatus::Ok;
     }
-    return false;
+    return ReadStatus::Absent;
 }
 
 bool TCDF::ReadStream(std::string_view name, Stream& stream) {
@@ -312,10 +333,11 @@ bool TCDF::ReadToFile(std::string_view name, const std::string& filePath) {
         return false;
     platform::FileHandle file =
         platform::FileHandle::Open(filePath, O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (!file.IsOpen())
-        return false;
-    const bool written = file.WriteAll(stream);
-    return file.Close() && written;
+    bool written = file.IsOpen() && file.WriteAll(stream);
+    written = file.Close() && written;
+    if (!written)
+        lastStatus_ = ReadStatus::CannotWrite;
+    return written;
 }
 
 bool TCDF::ReadToFile(uint32_t number, const std::string& filePath) {

@@ -19,6 +19,19 @@ struct CdfHeader {
     uint16_t Reserved = 0;
 };
 
+// Why the last read of a member failed (or that it did not).
+enum class ReadStatus {
+    Ok,
+    Absent,      // no such file, or no member with that id
+    Unreadable,  // the file exists but cannot be opened or read
+    Damaged,     // the record runs past the file, or its data does not decode
+    TooLarge,    // the decoded member would exceed the read limit
+    CannotWrite, // ReadToFile: the output file cannot be written
+};
+
+// The largest decoded member a TCDF reads unless told otherwise.
+inline constexpr uint64_t kDefaultReadLimit = 64u << 20;
+
 // One record as found on disk by a scan.
 struct CdfRecord {
     uint64_t Offset = 0;
@@ -34,8 +47,9 @@ class TCDF {
 public:
     explicit TCDF(std::string fileName = {});
 
-    // An absolute path is kept; any other is taken relative to the program
-    // folder, with "\" separators translated. Changing file empties the index.
+    // An absolute path is kept; any other names a data file, found through
+    // platform::DataFile (the user folder's copy, else the program folder's),
+    // with "\" separators translated. Changing file empties the index.
     void SetFileName(std::string_view fileName);
     const std::string& FileName() const { return fileName_; }
 
@@ -56,7 +70,16 @@ public:
     bool AddFile(std::string_view name, const std::string& filePath);
     bool AddFile(uint32_t number, const std::string& filePath);
 
-    // Reading by id, by name and by number. False leaves the output untouched.
+    // The largest decoded member a read accepts, in bytes; a member beyond it
+    // fails with ReadStatus::TooLarge before its data is decoded. Readers set
+    // the size they can really use (an entry record, a help document).
+    void SetReadLimit(uint64_t bytes) { readLimit_ = bytes; }
+    // The outcome of the last read (Ok after a success).
+    ReadStatus LastReadStatus() const { return lastStatus_; }
+
+    // Reading by id, by name and by number. False leaves the output untouched
+    // and LastReadStatus() says why; no read throws, an allocation that fails
+    // included.
     // A zero-length member succeeds and leaves the output as it was (an empty
     // list for ReadStrings, an empty file for ReadToFile); any other member
     // replaces the stream's contents with its decoded bytes. Of several
@@ -84,6 +107,8 @@ public:
     std::vector<CdfRecord> Records() const;
 
 private:
+    ReadStatus ReadMember(uint32_t id, Stream& stream);
+
     std::string fileName_;
     TCode coder_;
     CdfHeader header_;
@@ -91,6 +116,8 @@ private:
     std::vector<uint64_t> indexOffsets_; // parallel to indexIds_
     bool indexBuilt_ = false;
     uint64_t foundOffset_ = 0;
+    uint64_t readLimit_ = kDefaultReadLimit;
+    ReadStatus lastStatus_ = ReadStatus::Ok;
 };
 
 // Search of a sorted list: byte-wise order, equality ignoring ASCII case;

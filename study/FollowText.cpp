@@ -28,7 +28,7 @@ FollowRequest ParseFollowRecord(std::string_view record) {
     request.Text = core::GetTagValue(record, "TXT");
     request.FileName = core::GetTagValue(record, "Fn");
     if (request.FileName.empty())
-        request.FileName = platform::InProgramFolder("out.mp3");
+        request.FileName = platform::ScratchFile("out.mp3");
     request.Title = core::GetTagValue(record, "Title");
     if (auto interval = ParseHex8(core::GetTagValue(record, "Interval")))
         request.IntervalMs = *interval;

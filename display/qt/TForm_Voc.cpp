@@ -26,7 +26,7 @@ namespace {
 constexpr int kRenderDelayMs = 200;
 
 std::string OutMp3Path() {
-    return platform::InProgramFolder("out.mp3");
+    return platform::ScratchFile("out.mp3");
 }
 
 QString FromGbk(const std::string& gbk) {

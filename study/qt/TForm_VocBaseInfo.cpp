@@ -124,7 +124,7 @@ TForm_VocBaseInfo::TForm_VocBaseInfo(std::unique_ptr<VocSource> source,
 TForm_VocBaseInfo::~TForm_VocBaseInfo() {
     player_->SetUrl({});
     player_->Close();
-    std::remove(platform::InProgramFolder("voc.mp3").c_str());
+    std::remove(platform::ScratchFile("voc.mp3").c_str());
 }
 
 bool TForm_VocBaseInfo::ShowVocBaseInfo(const std::string& text) {
@@ -174,7 +174,7 @@ void TForm_VocBaseInfo::ToggleOption(bool VocBaseOptions::*option, const char* k
 
 void TForm_VocBaseInfo::RichText_VocJump(int jumpNo) {
     if (source_)
-        info_.PlayHotSpot(jumpNo, *source_, *player_, platform::InProgramFolder("voc.mp3"));
+        info_.PlayHotSpot(jumpNo, *source_, *player_, platform::ScratchFile("voc.mp3"));
 }
 
 void TForm_VocBaseInfo::resizeEvent(QResizeEvent* event) {

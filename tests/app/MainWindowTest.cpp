@@ -4,6 +4,7 @@
 #include "app/TForm_Main.h"
 #include "app/TFrame_Dic.h"
 #include "display/qt/TForm_Voc.h"
+#include "platform/Paths.h"
 #include "storage/TestFolder.h"
 #include "study/qt/TForm_VocBaseInfo.h"
 
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 
@@ -124,15 +126,62 @@ struct ModalProbe {
     }
 };
 
-TEST_F(MainWindowTest, EnterInTheListOpensTheEntryWindow) {
-    Type("apple");
-    Frame().ListBox1->setCurrentIndex(Frame().ListModel->index(0));
-    ModalProbe probe;
+// Types `query`, selects the first listed headword and presses Enter there,
+// with `probe` armed.
+void OpenFirstListed(app::TFrame_Dic& frame, const char* query, ModalProbe& probe) {
+    QTest::keyClicks(frame.LabeledEdit_Input, QString::fromUtf8(query));
+    frame.ListBox1->setCurrentIndex(frame.ListModel->index(0));
     probe.Arm();
-    QTest::keyRelease(Frame().ListBox1, Qt::Key_Return);
+    QTest::keyRelease(frame.ListBox1, Qt::Key_Return);
+}
+
+TEST_F(MainWindowTest, EnterInTheListOpensTheEntryWindow) {
+    ModalProbe probe;
+    OpenFirstListed(Frame(), "apple", probe);
     EXPECT_TRUE(probe.seen);
     EXPECT_EQ(probe.actions, 4u); // word sound, example sound, two synonyms
-    EXPECT_TRUE(std::filesystem::exists(folder_ / "voc.tmp"));
+    EXPECT_TRUE(std::filesystem::exists(platform::ScratchFile("voc.tmp")));
+}
+
+// A system-wide install: the program folder is only read and the entry
+// opens through the user folder.
+TEST_F(MainWindowTest, ReadOnlyInstallOpensEntriesThroughTheUserFolder) {
+    platform::Environment environment = platform::CurrentEnvironment();
+    environment.UserFolder = folder_ / "user";
+    platform::SetEnvironment(environment);
+    auto programFiles = [this] {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder_.Path()))
+            if (entry.path().string().rfind(folder_ / "user", 0) != 0)
+                names.push_back(entry.path().string());
+        return names;
+    };
+    const std::vector<std::string> before = programFiles();
+    ModalProbe probe;
+    OpenFirstListed(Frame(), "apple", probe);
+    EXPECT_TRUE(probe.seen);
+    EXPECT_EQ(platform::ScratchFile("voc.tmp").rfind(folder_ / "user/scratch/", 0), 0u);
+    EXPECT_EQ(programFiles(), before);
+}
+
+TEST_F(MainWindowTest, EntryThatCannotBeWrittenNamesTheFolder) {
+    storage::test::WriteFileBytes(folder_ / "file", "");
+    platform::Environment environment = platform::CurrentEnvironment();
+    environment.UserFolder = folder_ / "file/user";
+    platform::SetEnvironment(environment);
+    Type("apple");
+    Frame().ListBox1->setCurrentIndex(Frame().ListModel->index(0));
+    QString message;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            message = box->text();
+            box->close();
+        }
+    });
+    QTest::keyRelease(Frame().ListBox1, Qt::Key_Return);
+    EXPECT_TRUE(message.contains(QString::fromStdString(folder_ / "file/user/")))
+        << message.toStdString();
+    EXPECT_TRUE(message.contains(QString::fromUtf8("不能写入"))) << message.toStdString();
 }
 
 TEST_F(MainWindowTest, EnterInTheListWithoutSelectionOpensNothing) {
@@ -163,7 +212,7 @@ TEST_F(MainWindowTest, WordWithoutAnEntryOpensNothing) {
                        Frame().ListBox1->visualRect(Frame().ListModel->index(0)).center());
     QApplication::processEvents();
     EXPECT_FALSE(probe.seen);
-    EXPECT_FALSE(std::filesystem::exists(folder_ / "voc.tmp"));
+    EXPECT_FALSE(std::filesystem::exists(platform::ScratchFile("voc.tmp")));
 }
 
 TEST_F(MainWindowTest, WordInTheEntryOpensBaseInfoUntilTheEntryCloses) {
@@ -189,11 +238,11 @@ TEST_F(MainWindowTest, WordInTheEntryOpensBaseInfoUntilTheEntryCloses) {
 }
 
 TEST_F(MainWindowTest, ShutDownDeletesTheScratchFiles) {
-    testing_app::WritePackage(folder_ / "voc.tmp", "x");
-    testing_app::WritePackage(folder_ / "out.mp3", "x");
+    testing_app::WritePackage(platform::ScratchFile("voc.tmp"), "x");
+    testing_app::WritePackage(platform::ScratchFile("out.mp3"), "x");
     window_.reset();
-    EXPECT_FALSE(std::filesystem::exists(folder_ / "voc.tmp"));
-    EXPECT_FALSE(std::filesystem::exists(folder_ / "out.mp3"));
+    EXPECT_FALSE(std::filesystem::exists(platform::ScratchFile("voc.tmp")));
+    EXPECT_FALSE(std::filesystem::exists(platform::ScratchFile("out.mp3")));
 }
 
 TEST_F(MainWindowTest, EscReleasedInTheQueryBoxClosesTheWindow) {

@@ -3,6 +3,7 @@
 #include "display/qt/TForm_Voc.h"
 #include "display/qt/TFrame_Voc.h"
 #include "display/qt/TRichTextView.h"
+#include "platform/Paths.h"
 #include "storage/TestFolder.h"
 #include "widgets/Application.h"
 #include "widgets/LbSpeedButton.h"
@@ -61,17 +62,18 @@ TEST_F(VocWindowTest, SpeakerExtractsTheSoundAndOpensTheReader) {
     auto window = Open(testing_app::AppleRecord(), {{0x1F, "ID3-word"}, {0x2A, "ID3-example"}});
     window->RichText_VocJump(1);
     ASSERT_EQ(followAlong_.size(), 1u);
-    EXPECT_EQ(followAlong_[0], Field("He ate an apple.", "TXT") + Field(folder_ / "out.mp3", "FN"));
-    EXPECT_EQ(testing_app::ReadBytes(folder_ / "out.mp3"), "ID3-example");
+    EXPECT_EQ(followAlong_[0],
+              Field("He ate an apple.", "TXT") + Field(platform::ScratchFile("out.mp3"), "FN"));
+    EXPECT_EQ(testing_app::ReadBytes(platform::ScratchFile("out.mp3")), "ID3-example");
     // Synonyms build records but do nothing; a missing sound opens nothing.
     window->RichText_VocJump(2);
     window->RichText_VocJump(99);
     EXPECT_EQ(followAlong_.size(), 1u);
-    std::filesystem::remove(folder_ / "out.mp3");
+    std::filesystem::remove(platform::ScratchFile("out.mp3"));
     window->RichText_VocJump(0); // the word's own sound
     EXPECT_EQ(followAlong_.size(), 2u);
     window.reset();
-    EXPECT_FALSE(std::filesystem::exists(folder_ / "out.mp3"));
+    EXPECT_FALSE(std::filesystem::exists(platform::ScratchFile("out.mp3")));
     EXPECT_EQ(hidden_, 1);
 }
 

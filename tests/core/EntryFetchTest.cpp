@@ -1,22 +1,23 @@
 #include "core/EntryFetch.h"
 
+#include "core/TaggedText.h"
 #include "platform/Paths.h"
 #include "storage/StrCRC.h"
 #include "storage/TCDF.h"
+#include "storage/TestFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
 namespace fs = std::filesystem;
+using core::FetchStatus;
+using storage::test::ReadFileBytes;
+using storage::test::WriteFileBytes;
 
 std::string Le32(uint32_t v) {
     std::string bytes(4, '\0');
@@ -29,52 +30,69 @@ std::string Record(uint32_t hash, uint32_t offset, uint32_t length) {
     return Le32(hash) + Le32(offset) + Le32(length);
 }
 
+// The bytes of a package whose entry record names `headword` and carries
+// `meaning`, as a source stores it.
+std::string Package(const std::string& headword, const std::string& meaning) {
+    const std::string path = platform::UserFileForWriting("package.build");
+    std::error_code ignored;
+    fs::remove(path, ignored);
+    storage::TCDF package(path);
+    storage::Stream record = core::MakeTagField(
+        core::MakeTagField(headword, "Name") + core::MakeTagField(meaning, "CN"), "Voc");
+    EXPECT_TRUE(package.AddStream(0u, record));
+    std::string bytes = ReadFileBytes(path);
+    fs::remove(path, ignored);
+    return bytes;
+}
+
+// The meaning of the entry in a fetched package file.
+std::string MeaningIn(const std::string& path) {
+    storage::TCDF package(path);
+    std::string record;
+    if (!package.ReadString(0u, record))
+        return "(unreadable)";
+    return core::GetTagValue(core::GetTagValue(record, "Voc"), "CN");
+}
+
+void AddLocations(const std::string& folder, uint32_t bucket, std::string member) {
+    storage::TCDF dif(folder + "voc.dif");
+    dif.SetNameSeed(0);
+    ASSERT_TRUE(dif.AddStream(bucket, member));
+}
+
+// Installs `entry` for `word` in `folder` (a program or user folder): its
+// bucket's data file, behind `lead` bytes of other entries, and its location
+// record in the program folder's "voc.dif", which is written anew.
+void InstallEntry(const std::string& folder, const std::string& word, const std::string& entry,
+                  const std::string& lead = "xxxx") {
+    uint32_t hash = storage::WordHash(word);
+    fs::create_directories(folder + "11");
+    WriteFileBytes(folder + platform::NativePath(core::EntryFetch::EntryDataName(hash)),
+                   lead + entry);
+    fs::remove(platform::InProgramFolder("voc.dif"));
+    AddLocations(platform::ProgramFolder(), hash >> 24,
+                 Record(hash ^ 1, 0, 4) + Record(hash, static_cast<uint32_t>(lead.size()),
+                                                 static_cast<uint32_t>(entry.size())));
+}
+
 class EntryFetchTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("quendic-entryfetch-" + std::to_string(::getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_ / "11");
-        ::setenv("QUENDIC_HOME", folder_.c_str(), 1);
-    }
-    void TearDown() override {
-        fs::remove_all(folder_);
-        ::unsetenv("QUENDIC_HOME");
-    }
+    void SetUp() override { fs::create_directories(folder_ / "11"); }
 
-    std::string Path(const std::string& name) const { return (folder_ / name).string(); }
-
-    static void WriteFile(const std::string& path, const std::string& bytes) {
-        std::ofstream(path, std::ios::binary) << bytes;
-    }
-    static std::string ReadFile(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
-
-    // Installs `entry` for `word` in its bucket's data file behind `lead`
-    // bytes of other entries, and its location record in "voc.dif".
-    void Install(const std::string& word, const std::string& entry,
-                 const std::string& lead = "xxxx") {
-        uint32_t hash = storage::WordHash(word);
-        WriteFile(Path(platform::NativePath(core::EntryFetch::EntryDataName(hash))), lead + entry);
-        AddLocations(hash >> 24,
-                     Record(hash ^ 1, 0, 4) + Record(hash, static_cast<uint32_t>(lead.size()),
-                                                     static_cast<uint32_t>(entry.size())));
+    void Install(const std::string& word, const std::string& entry) {
+        InstallEntry(folder_.Path(), word, entry);
     }
     void AddLocations(uint32_t bucket, std::string member) {
-        storage::TCDF dif(Path("voc.dif"));
-        dif.SetNameSeed(0);
-        ASSERT_TRUE(dif.AddStream(bucket, member));
+        ::AddLocations(folder_.Path(), bucket, std::move(member));
     }
-    void Cache(const std::string& word, std::string package) {
-        storage::TCDF cache(Path("VocQuery.dat"));
+    void Cache(const std::string& word, std::string package, uint8_t codeType = 28) {
+        storage::TCDF cache(folder_.User("VocQuery.dat"));
+        cache.SetCodeType(codeType);
         ASSERT_TRUE(cache.AddStream(storage::WordHash(word), package));
     }
 
-    fs::path folder_;
+    storage::test::TestFolder folder_;
+    core::EntryFetch fetch_;
 };
 
 TEST(EntryFetchNames, BucketFileIsTwoUpperCaseHexDigits) {
@@ -92,118 +110,182 @@ TEST(EntryFetchNames, LocationMemberScanStopsBeforeAShortTail) {
     EXPECT_FALSE(core::EntryFetch::FindInLocationMember("", 5));
 }
 
-TEST_F(EntryFetchTest, TempFileIsInTheProgramFolder) {
-    core::EntryFetch fetch;
-    EXPECT_EQ(fetch.EntryTempFile(), Path("voc.tmp"));
+TEST_F(EntryFetchTest, PackageGoesToThisProcessesScratchFile) {
+    EXPECT_EQ(fetch_.EntryTempFile(), platform::ScratchFile("voc.tmp"));
+    EXPECT_EQ(fetch_.EntryTempFile().rfind(folder_.UserPath() + "scratch/", 0), 0u);
 }
 
 TEST_F(EntryFetchTest, CacheIsAnsweredBeforeInstalledData) {
-    Install("apple", "INSTALLED");
-    Cache("Apple", "CACHED");
-    core::EntryFetch fetch;
+    Install("apple", Package("apple", "INSTALLED"));
+    Cache("Apple", Package("apple", "CACHED"));
     std::vector<std::string> opened;
-    ASSERT_TRUE(fetch.OpenEntry("apple", [&](const std::string& path) { opened.push_back(path); }));
-    ASSERT_EQ(opened, std::vector<std::string>{Path("voc.tmp")});
-    EXPECT_EQ(ReadFile(Path("voc.tmp")), "CACHED");
+    ASSERT_TRUE(
+        fetch_.OpenEntry("apple", [&](const std::string& path) { opened.push_back(path); }));
+    ASSERT_EQ(opened, std::vector<std::string>{fetch_.EntryTempFile()});
+    EXPECT_EQ(MeaningIn(fetch_.EntryTempFile()), "CACHED");
 }
 
 TEST_F(EntryFetchTest, InstalledEntryIsCopiedAndNotCached) {
-    Install("apple", "ENTRY-BYTES");
-    core::EntryFetch fetch;
+    Install("apple", Package("apple", "ENTRY"));
     int downloads = 0;
-    fetch.SetDownloader([&](core::EntryFetch&, const std::string&) { return ++downloads, false; });
+    fetch_.SetDownloader([&](core::EntryFetch&, const std::string&) { return ++downloads, false; });
     int opened = 0;
-    ASSERT_TRUE(fetch.OpenEntry("apple", [&](const std::string&) { ++opened; }));
+    ASSERT_TRUE(fetch_.OpenEntry("apple", [&](const std::string&) { ++opened; }));
     EXPECT_EQ(opened, 1);
     EXPECT_EQ(downloads, 0);
-    EXPECT_EQ(ReadFile(Path("voc.tmp")), "ENTRY-BYTES");
-    EXPECT_FALSE(fs::exists(Path("VocQuery.dat")));
+    EXPECT_EQ(MeaningIn(fetch_.EntryTempFile()), "ENTRY");
+    EXPECT_FALSE(fs::exists(folder_.User("VocQuery.dat")));
 }
 
-TEST_F(EntryFetchTest, EmptyCacheMemberFallsBackToInstalledData) {
-    Install("apple", "ENTRY");
-    Cache("apple", "");
-    core::EntryFetch fetch;
-    ASSERT_TRUE(fetch.ExtractLocalEntry("apple"));
-    EXPECT_EQ(ReadFile(Path("voc.tmp")), "ENTRY");
+// A cached package that is empty, unreadable, of another word or with no
+// entry record is no answer: the installed data is asked instead.
+TEST_F(EntryFetchTest, CachedPackageThatIsNotTheEntryFallsBackToInstalledData) {
+    Install("apple", Package("apple", "ENTRY"));
+    const std::vector<std::pair<const char*, std::string>> bad = {
+        {"empty", ""},
+        {"another word", Package("attach", "ATTACH")},
+        {"no entry record", "x"},
+        {"type-2 length 0", std::string(4, '\0') + "zz"},
+    };
+    for (const auto& [what, package] : bad) {
+        Cache("apple", package, what == std::string("type-2 length 0") ? 2 : 28);
+        core::FetchResult result = fetch_.ExtractLocalEntry("apple");
+        EXPECT_TRUE(result) << what;
+        EXPECT_EQ(MeaningIn(fetch_.EntryTempFile()), "ENTRY") << what;
+    }
 }
 
-TEST_F(EntryFetchTest, WordWithoutLocationOpensNothing) {
-    Install("apple", "ENTRY");
-    core::EntryFetch fetch;
+TEST_F(EntryFetchTest, WordWithoutEntryIsAbsent) {
+    Install("apple", Package("apple", "ENTRY"));
     int opened = 0;
-    EXPECT_FALSE(fetch.FindWordLocation("pear"));
-    EXPECT_FALSE(fetch.OpenEntry("pear", [&](const std::string&) { ++opened; }));
+    EXPECT_FALSE(fetch_.FindWordLocation("pear"));
+    EXPECT_EQ(fetch_.OpenEntry("pear", [&](const std::string&) { ++opened; }).Status,
+              FetchStatus::Absent);
     EXPECT_EQ(opened, 0);
-    EXPECT_FALSE(fs::exists(Path("voc.tmp")));
-}
-
-TEST_F(EntryFetchTest, MissingLocationFileOrDataFileOpensNothing) {
-    core::EntryFetch fetch;
-    EXPECT_FALSE(fetch.ExtractLocalEntry("apple"));
+    EXPECT_FALSE(fs::exists(fetch_.EntryTempFile()));
+    // No location file at all, and a record whose data file is not installed.
+    fs::remove(folder_ / "voc.dif");
+    EXPECT_EQ(fetch_.ExtractLocalEntry("apple").Status, FetchStatus::Absent);
     uint32_t hash = storage::WordHash("apple");
+    fs::remove(folder_ / "11/90.dat");
     AddLocations(hash >> 24, Record(hash, 0, 4));
-    ASSERT_TRUE(fetch.FindWordLocation("apple"));
-    EXPECT_FALSE(fetch.ExtractLocalEntry("apple"));
+    ASSERT_TRUE(fetch_.FindWordLocation("apple"));
+    EXPECT_EQ(fetch_.ExtractLocalEntry("apple").Status, FetchStatus::Absent);
 }
 
-TEST_F(EntryFetchTest, DamagedLocationRecordsAreRejected) {
+TEST_F(EntryFetchTest, DamagedLocationRecordsAreReportedAsDamage) {
     uint32_t hash = storage::WordHash("apple");
-    std::string data = "0123456789";
-    WriteFile(Path("11/90.dat"), data);
-    core::EntryFetch fetch;
-    // Past the end of the data file: the copy would produce a cut package.
-    AddLocations(hash >> 24, Record(hash, 6, 8));
-    EXPECT_FALSE(fetch.ExtractLocalEntry("apple"));
-    fs::remove(Path("voc.dif"));
-    // Offset beyond the end, and an offset + length that wraps 32 bits.
-    AddLocations(hash >> 24, Record(hash, 20, 1));
-    EXPECT_FALSE(fetch.ExtractLocalEntry("apple"));
-    fs::remove(Path("voc.dif"));
-    AddLocations(hash >> 24, Record(hash, 0xFFFFFFF0u, 0x20));
-    EXPECT_FALSE(fetch.ExtractLocalEntry("apple"));
-    fs::remove(Path("voc.dif"));
-    // Length 0 would copy the rest of the file, other words' entries.
-    AddLocations(hash >> 24, Record(hash, 2, 0));
-    EXPECT_FALSE(fetch.ExtractLocalEntry("apple"));
-    EXPECT_FALSE(fs::exists(Path("voc.tmp")));
-    fs::remove(Path("voc.dif"));
-    // Exactly up to the end is fine.
-    AddLocations(hash >> 24, Record(hash, 6, 4));
-    ASSERT_TRUE(fetch.ExtractLocalEntry("apple"));
-    EXPECT_EQ(ReadFile(Path("voc.tmp")), "6789");
+    const std::string entry = Package("apple", "ENTRY");
+    WriteFileBytes(folder_ / "11/90.dat", "xxxx" + entry);
+    const auto size = static_cast<uint32_t>(entry.size());
+    const std::vector<std::pair<const char*, std::string>> records = {
+        {"past the end", Record(hash, 6, size)},
+        {"beyond the end", Record(hash, size + 20, 1)},
+        {"wrapping 32 bits", Record(hash, 0xFFFFFFF0u, 0x20)},
+        {"length 0", Record(hash, 2, 0)},
+        {"another word's place", Record(hash, 0, size)},
+    };
+    for (const auto& [what, record] : records) {
+        fs::remove(folder_ / "voc.dif");
+        AddLocations(hash >> 24, record);
+        core::FetchResult result = fetch_.ExtractLocalEntry("apple");
+        EXPECT_EQ(result.Status, FetchStatus::Damaged) << what;
+        EXPECT_EQ(result.Path, folder_ / "11/90.dat") << what;
+        EXPECT_FALSE(fs::exists(fetch_.EntryTempFile())) << what;
+    }
+    fs::remove(folder_ / "voc.dif");
+    AddLocations(hash >> 24, Record(hash, 4, size));
+    ASSERT_TRUE(fetch_.ExtractLocalEntry("apple"));
+    EXPECT_EQ(MeaningIn(fetch_.EntryTempFile()), "ENTRY");
 }
 
-TEST_F(EntryFetchTest, GarbageLocationFileFindsNothing) {
-    WriteFile(Path("voc.dif"), std::string("\xFF\xFF\xFF\xFF\x10\0\0\0garbage", 15));
-    core::EntryFetch fetch;
-    EXPECT_FALSE(fetch.FindWordLocation("apple"));
-    EXPECT_FALSE(fetch.OpenEntry("apple", {}));
+TEST_F(EntryFetchTest, UnreadableLocationMemberIsDamageAndGarbageFindsNothing) {
+    uint32_t hash = storage::WordHash("apple");
+    {
+        storage::TCDF dif(folder_ / "voc.dif");
+        dif.SetNameSeed(0);
+        dif.SetCodeType(2);
+        storage::Stream member = Record(hash, 0, 4);
+        ASSERT_TRUE(dif.AddStream(hash >> 24, member));
+    }
+    // Its length word, zeroed: the member no longer decodes.
+    std::string bytes = ReadFileBytes(folder_ / "voc.dif");
+    bytes.replace(12, 4, std::string(4, '\0'));
+    WriteFileBytes(folder_ / "voc.dif", bytes);
+    core::FetchResult result = fetch_.ExtractLocalEntry("apple");
+    EXPECT_EQ(result.Status, FetchStatus::Damaged);
+    EXPECT_EQ(result.Path, folder_ / "voc.dif");
+
+    WriteFileBytes(folder_ / "voc.dif", std::string("\xFF\xFF\xFF\xFF\x10\0\0\0garbage", 15));
+    EXPECT_EQ(fetch_.OpenEntry("apple", {}).Status, FetchStatus::Absent);
 }
 
-TEST_F(EntryFetchTest, DownloadedEntryIsCachedForTheNextLookup) {
-    core::EntryFetch fetch;
+TEST_F(EntryFetchTest, DownloadedEntryIsCheckedAndCachedForTheNextLookup) {
     int downloads = 0;
-    fetch.SetDownloader([&](core::EntryFetch& f, const std::string& word) {
+    std::string served = Package("apple", "ONLINE");
+    fetch_.SetDownloader([&](core::EntryFetch& f, const std::string&) {
         ++downloads;
-        WriteFile(f.EntryTempFile(), "ONLINE:" + word);
+        WriteFileBytes(f.EntryTempFile(), served);
         return true;
     });
-    ASSERT_TRUE(fetch.OpenEntry("apple", {}));
-    ASSERT_TRUE(fs::exists(Path("VocQuery.dat")));
-    fs::remove(Path("voc.tmp"));
-    ASSERT_TRUE(fetch.OpenEntry("Apple", {}));
+    ASSERT_TRUE(fetch_.OpenEntry("apple", {}));
+    ASSERT_TRUE(fs::exists(folder_.User("VocQuery.dat")));
+    fs::remove(fetch_.EntryTempFile());
+    ASSERT_TRUE(fetch_.OpenEntry("Apple", {}));
     EXPECT_EQ(downloads, 1);
-    EXPECT_EQ(ReadFile(Path("voc.tmp")), "ONLINE:apple");
+    EXPECT_EQ(MeaningIn(fetch_.EntryTempFile()), "ONLINE");
+
+    // A package of another word is neither opened nor kept.
+    served = Package("attach", "ATTACH");
+    int opened = 0;
+    EXPECT_EQ(fetch_.OpenEntry("pear", [&](const std::string&) { ++opened; }).Status,
+              FetchStatus::Damaged);
+    EXPECT_EQ(opened, 0);
+    EXPECT_FALSE(fetch_.LoadCachedEntry("pear"));
 }
 
 TEST_F(EntryFetchTest, FailedDownloadOpensNothingAndCachesNothing) {
-    core::EntryFetch fetch;
-    fetch.SetDownloader([](core::EntryFetch&, const std::string&) { return false; });
+    fetch_.SetDownloader([](core::EntryFetch&, const std::string&) { return false; });
     int opened = 0;
-    EXPECT_FALSE(fetch.OpenEntry("apple", [&](const std::string&) { ++opened; }));
+    EXPECT_FALSE(fetch_.OpenEntry("apple", [&](const std::string&) { ++opened; }));
     EXPECT_EQ(opened, 0);
-    EXPECT_FALSE(fs::exists(Path("VocQuery.dat")));
+    EXPECT_FALSE(fs::exists(folder_.User("VocQuery.dat")));
+}
+
+// A system-wide install: the program folder is only read, the cache and the
+// scratch files live in the user folder, and a data file the user folder
+// holds (a downloaded one) is preferred.
+TEST(EntryFetchInstall, ReadsTheProgramFolderAndWritesTheUserFolder) {
+    testsupport::TestFolders folders(true);
+    InstallEntry(folders.Path(), "apple", Package("apple", "INSTALLED"));
+    core::EntryFetch fetch;
+    ASSERT_TRUE(fetch.OpenEntry("apple", {}));
+    EXPECT_EQ(fetch.EntryTempFile().rfind(folders.UserPath(), 0), 0u);
+    EXPECT_EQ(MeaningIn(fetch.EntryTempFile()), "INSTALLED");
+    ASSERT_TRUE(fetch.StoreCachedEntry("apple"));
+    EXPECT_TRUE(fs::exists(folders.User("VocQuery.dat")));
+    EXPECT_FALSE(fs::exists(folders / "VocQuery.dat"));
+
+    fs::remove(folders.User("VocQuery.dat"));
+    InstallEntry(folders.UserPath(), "apple", Package("apple", "DOWNLOADED"), "longer lead");
+    ASSERT_TRUE(fetch.OpenEntry("apple", {}));
+    EXPECT_EQ(MeaningIn(fetch.EntryTempFile()), "DOWNLOADED");
+}
+
+TEST(EntryFetchInstall, UserFolderThatCannotBeWrittenIsNamed) {
+    testsupport::TestFolders folders;
+    InstallEntry(folders.Path(), "apple", Package("apple", "INSTALLED"));
+    // A user folder below a plain file can never be made, not even by root.
+    WriteFileBytes(folders / "file", "");
+    platform::Environment environment = platform::CurrentEnvironment();
+    environment.UserFolder = folders / "file/user";
+    platform::SetEnvironment(environment);
+    core::EntryFetch fetch;
+    int opened = 0;
+    core::FetchResult result = fetch.OpenEntry("apple", [&](const std::string&) { ++opened; });
+    EXPECT_EQ(result.Status, FetchStatus::CannotWrite);
+    EXPECT_EQ(result.Path, folders / "file/user/");
+    EXPECT_EQ(opened, 0);
 }
 
 } // namespace

@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <zlib.h>
 
@@ -204,13 +204,13 @@ TEST(UtilitiesTest, ListFilesPlainAndZipped) {
 }
 
 TEST(UtilitiesTest, IpLookupNeedsConfiguredAddress) {
-    unsetenv("QUENDIC_IPS_URL");
+    TestFolder folder;
     EXPECT_EQ(core::IpLookupAddress(), "");
     EXPECT_EQ(core::LookupIpNetwork("1.2.3.4"), "");
-    setenv("QUENDIC_IPS_URL", "http://127.0.0.1:1/", 1);
-    EXPECT_EQ(core::IpLookupAddress(), "http://127.0.0.1:1");
+    platform::Environment environment = platform::CurrentEnvironment();
+    environment.IpLookupAddress = "http://127.0.0.1:1";
+    platform::SetEnvironment(environment);
     EXPECT_EQ(core::LookupIpNetwork("1.2.3.4"), ""); // nothing listens on port 1
-    unsetenv("QUENDIC_IPS_URL");
 
     // "您查询的IP:1.2.3.4<ul><li>本站主数据：江苏 电信</li><li>查询结果2：南京</li><li>
     // 查询结果3：电信</li></ul>如果您发现查询结果" in GBK.

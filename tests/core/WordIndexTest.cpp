@@ -1,5 +1,6 @@
 #include "core/WordIndex.h"
 
+#include "TestFolders.h"
 #include "core/TaggedText.h"
 #include "platform/Gbk.h"
 #include "tests/core/VocFileBuilder.h"
@@ -80,19 +81,10 @@ std::vector<VocEntry> SampleEntries() {
 class WordIndexTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/quendic-wordindex-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        home_ = pattern;
-        setenv("QUENDIC_HOME", home_.c_str(), 1);
+        home_ = folders_.Path();
         members_ = BuildVocMembers(SampleEntries());
     }
-    void TearDown() override {
-        std::error_code ec;
-        std::filesystem::remove_all(home_, ec);
-        unsetenv("QUENDIC_HOME");
-    }
-
-    std::string VocPath() const { return home_ + "/voc.dat"; }
+    std::string VocPath() const { return home_ + "voc.dat"; }
 
     // Writes `members` as the program folder's voc.dat and loads it.
     bool Load(const VocMembers& members) {
@@ -115,6 +107,7 @@ protected:
         return lines;
     }
 
+    testsupport::TestFolders folders_;
     std::string home_;
     VocMembers members_;
     WordIndex index_;
@@ -130,7 +123,7 @@ TEST_F(WordIndexTest, LoadsMembersFromProgramFolder) {
     EXPECT_EQ(index_.CnPostings(), members_.CnPostings);
     // An explicit path works too, and a missing file empties the index.
     EXPECT_TRUE(index_.LoadWordIndex(VocPath()));
-    EXPECT_FALSE(index_.LoadWordIndex(home_ + "/absent.dat"));
+    EXPECT_FALSE(index_.LoadWordIndex(home_ + "absent.dat"));
     EXPECT_TRUE(index_.HeadwordList().empty());
     EXPECT_TRUE(index_.CnPostings().empty());
 }

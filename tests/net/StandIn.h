@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ServiceData.h"
+#include "platform/Environment.h"
 #include "storage/TCDF.h"
 #include "tools/service/ServiceServer.h"
 
@@ -29,23 +30,26 @@ inline void WriteBytes(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-// A fresh folder per test with a program folder ($QUENDIC_HOME), a registry
-// file ($QUENDIC_REGISTRY) and a service data folder; removed afterwards.
+// A fresh folder per test with a program folder (also the user folder), a
+// registry file and a service data folder, made the program's environment;
+// removed afterwards.
 class Sandbox {
 public:
-    Sandbox() {
+    Sandbox() : previous_(platform::CurrentEnvironment()) {
         std::string pattern = (fs::temp_directory_path() / "quendic-net-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr)
             std::abort();
         root_ = pattern;
         fs::create_directories(Home());
         fs::create_directories(Data());
-        ::setenv("QUENDIC_HOME", Home().c_str(), 1);
-        ::setenv("QUENDIC_REGISTRY", (root_ + "/registry").c_str(), 1);
+        platform::Environment environment = previous_;
+        environment.ProgramFolder = Home();
+        environment.UserFolder = Home();
+        environment.RegistryFile = root_ + "/registry";
+        platform::SetEnvironment(environment);
     }
     ~Sandbox() {
-        ::unsetenv("QUENDIC_HOME");
-        ::unsetenv("QUENDIC_REGISTRY");
+        platform::SetEnvironment(previous_);
         std::error_code ignored;
         fs::remove_all(root_, ignored);
     }
@@ -64,6 +68,7 @@ public:
     }
 
 private:
+    platform::Environment previous_;
     std::string root_;
 };
 

@@ -1,5 +1,7 @@
 #include "platform/Registry.h"
 
+#include "TestFolders.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -13,20 +15,14 @@ namespace {
 using platform::RegRoot;
 using platform::RegValue;
 
-// Every test gets its own registry file in a fresh folder.
+// Every test gets its own registry file in a folder that does not exist yet.
 class RegistryTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("quendic-reg-" + std::to_string(getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(folder_);
-        file_ = folder_ / "sub" / "registry";
-        setenv("QUENDIC_REGISTRY", file_.c_str(), 1);
-    }
-    void TearDown() override {
-        unsetenv("QUENDIC_REGISTRY");
-        std::filesystem::remove_all(folder_);
+        file_ = std::filesystem::path(folders_.Path()) / "sub" / "registry";
+        platform::Environment environment = platform::CurrentEnvironment();
+        environment.RegistryFile = file_.string();
+        platform::SetEnvironment(environment);
     }
 
     void WriteRaw(const std::string& bytes) {
@@ -34,20 +30,12 @@ protected:
         std::ofstream(file_, std::ios::binary) << bytes;
     }
 
-    std::filesystem::path folder_, file_;
+    testsupport::TestFolders folders_;
+    std::filesystem::path file_;
 };
 
-TEST_F(RegistryTest, FileLocationFollowsEnvironment) {
+TEST_F(RegistryTest, FileIsTheEnvironmentsRegistryFile) {
     EXPECT_EQ(platform::RegistryFile(), file_.string());
-    unsetenv("QUENDIC_REGISTRY");
-    const char* old = std::getenv("XDG_CONFIG_HOME");
-    std::string saved = old ? old : "";
-    setenv("XDG_CONFIG_HOME", "/tmp/xdg-test", 1);
-    EXPECT_EQ(platform::RegistryFile(), "/tmp/xdg-test/quendic/registry");
-    if (old)
-        setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
-    else
-        unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST_F(RegistryTest, TypesRoundTrip) {

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <cstdlib>
+#include "TestFolders.h"
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -8,32 +9,9 @@
 
 namespace storage::test {
 
-// A fresh temporary folder that is also the program folder ($QUENDIC_HOME)
-// while it lives; removed with everything in it on destruction.
-class TestFolder {
-public:
-    TestFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "quendic-storage-XXXXXX");
-        if (::mkdtemp(pattern.data()) == nullptr)
-            std::abort();
-        path_ = pattern + "/";
-        ::setenv("QUENDIC_HOME", path_.c_str(), 1);
-    }
-    ~TestFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-        ::unsetenv("QUENDIC_HOME");
-    }
-    TestFolder(const TestFolder&) = delete;
-    TestFolder& operator=(const TestFolder&) = delete;
-
-    // Native path of `name` inside the folder.
-    std::string operator/(const std::string& name) const { return path_ + name; }
-    const std::string& Path() const { return path_; }
-
-private:
-    std::string path_;
-};
+// A fresh temporary folder that is the program folder, user folder and
+// registry's home while it lives.
+using TestFolder = testsupport::TestFolders;
 
 inline std::string ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -1,5 +1,7 @@
 #include "study/FollowAlong.h"
+#include "TestFolders.h"
 #include "platform/FakeMediaPlayer.h"
+#include "platform/Paths.h"
 #include "study/FollowText.h"
 
 #include <gtest/gtest.h>
@@ -33,10 +35,9 @@ TEST(FollowRecordTest, ReadsFieldsAndKeepsDefaultsForMalformedNumbers) {
     }
 }
 
-TEST(FollowRecordTest, MissingFileNameMeansOutMp3InProgramFolder) {
-    setenv("QUENDIC_HOME", "/tmp/quendic-home-test", 1);
-    EXPECT_EQ(ParseFollowRecord("<TXT>x</TXT>").FileName, "/tmp/quendic-home-test/out.mp3");
-    unsetenv("QUENDIC_HOME");
+TEST(FollowRecordTest, MissingFileNameMeansTheScratchOutMp3) {
+    testsupport::TestFolders folders(true);
+    EXPECT_EQ(ParseFollowRecord("<TXT>x</TXT>").FileName, platform::ScratchFile("out.mp3"));
 }
 
 TEST(SplitTextTest, CharacterModeCountsEachCharacterFromItsEnd) {

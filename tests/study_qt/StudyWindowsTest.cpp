@@ -1,7 +1,9 @@
+#include "TestFolders.h"
 #include "core/Utilities.h"
 #include "display/qt/TRichTextView.h"
 #include "platform/FakeMediaPlayer.h"
 #include "platform/Gbk.h"
+#include "platform/Paths.h"
 #include "study/TestVocSource.h"
 #include "study/qt/TForm_EnFollowMP3.h"
 #include "study/qt/TForm_VocBaseInfo.h"
@@ -31,15 +33,8 @@ std::string G(std::string_view utf8) {
 // Every test runs in a fresh program folder.
 class StudyWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(home_.isValid());
-        folder_ = home_.path().toStdString() + "/";
-        setenv("QUENDIC_HOME", folder_.c_str(), 1);
-    }
-    void TearDown() override { unsetenv("QUENDIC_HOME"); }
-
-    QTemporaryDir home_;
-    std::string folder_;
+    testsupport::TestFolders home_;
+    std::string folder_ = home_.Path();
 };
 
 class BaseInfoWindowTest : public StudyWindowTest {
@@ -179,18 +174,19 @@ TEST_F(BaseInfoWindowTest, PlacedNextToThePointer) {
 TEST_F(BaseInfoWindowTest, HotSpotPlaysThroughVocMp3) {
     ASSERT_TRUE(form_->ShowVocBaseInfo("apple"));
     emit form_->View()->OnJump(0);
-    EXPECT_EQ(player_->Url(), folder_ + "voc.mp3");
+    const std::string vocMp3 = platform::ScratchFile("voc.mp3");
+    EXPECT_EQ(player_->Url(), vocMp3);
     EXPECT_EQ(player_->PlayState(), platform::MediaPlayer::kPlaying);
-    EXPECT_TRUE(std::ifstream(folder_ + "voc.mp3").good());
+    EXPECT_TRUE(std::ifstream(vocMp3).good());
     form_.reset();
-    EXPECT_FALSE(std::ifstream(folder_ + "voc.mp3").good()); // deleted with the window
+    EXPECT_FALSE(std::ifstream(vocMp3).good()); // deleted with the window
 }
 
 class FollowWindowTest : public StudyWindowTest {
 protected:
     void SetUp() override {
         StudyWindowTest::SetUp();
-        std::ofstream(folder_ + "out.mp3") << "ID3";
+        std::ofstream(platform::ScratchFile("out.mp3")) << "ID3";
     }
 };
 

@@ -58,7 +58,7 @@ int RunSearch(const CommandArgs& args) {
     core::WordIndex index;
     if (!index.LoadWordIndex()) {
         std::fprintf(stderr, "quendic-cli search: cannot read the word index \"%s\"\n",
-                     platform::InProgramFolder("voc.dat").c_str());
+                     platform::DataFile("voc.dat").c_str());
         return kExitFailure;
     }
     index.SetFilter(words, phrases);

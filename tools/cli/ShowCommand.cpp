@@ -9,9 +9,6 @@
 #include "storage/TCDF.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <unistd.h>
 
 namespace tools {
 namespace {
@@ -23,37 +20,12 @@ constexpr const char* kShowUsage =
     "window shows them and wrapped at N columns (default 80). The entry comes\n"
     "from the cache \"VocQuery.dat\" or the installed entry data of the program\n"
     "folder ($QUENDIC_HOME); several arguments are joined with single spaces.\n"
-    "exit status: 0 entry printed, 1 the word has no entry, 2 bad usage or an\n"
-    "unreadable entry package\n";
+    "exit status: 0 entry printed, 1 the word has no entry, 2 bad usage, damaged\n"
+    "data or a user folder that cannot be written\n";
 
 int BadUsage(const char* problem) {
     return UsageError("show", problem, kShowUsage);
 }
-
-// A private scratch package, so that a running program's "voc.tmp" is left
-// alone; removed when the command ends.
-class ScratchFile {
-public:
-    ScratchFile() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "quendic-show-XXXXXX").string();
-        int fd = ::mkstemp(pattern.data());
-        if (fd >= 0) {
-            ::close(fd);
-            path_ = pattern;
-        }
-    }
-    ~ScratchFile() {
-        if (!path_.empty())
-            std::remove(path_.c_str());
-    }
-    ScratchFile(const ScratchFile&) = delete;
-    ScratchFile& operator=(const ScratchFile&) = delete;
-    const std::string& Path() const { return path_; }
-
-private:
-    std::string path_;
-};
 
 } // namespace
 
@@ -85,20 +57,29 @@ int RunShow(const CommandArgs& args) {
     const std::string word = JoinArgs(args, first);
     std::string gbkWord = platform::Utf8ToGbk(word);
 
-    ScratchFile scratch;
-    if (scratch.Path().empty()) {
-        std::fputs("quendic-cli show: cannot create a temporary file\n", stderr);
-        return kExitFailure;
-    }
-    core::EntryFetch fetch(scratch.Path());
-    if (!fetch.ExtractLocalEntry(gbkWord)) {
+    // The package goes to this process's own scratch "voc.tmp", so a running
+    // program's is left alone.
+    core::EntryFetch fetch;
+    const core::FetchResult result = fetch.ExtractLocalEntry(gbkWord);
+    switch (result.Status) {
+    case core::FetchStatus::Found:
+        break;
+    case core::FetchStatus::Absent:
         std::fprintf(stderr, "quendic-cli show: no entry for \"%s\"\n", word.c_str());
         return kExitNotFound;
+    default:
+        std::fprintf(stderr, "quendic-cli show: %s: %s\n", result.Path.c_str(),
+                     result.Reason.c_str());
+        return kExitFailure;
     }
-    storage::TCDF package(scratch.Path());
+    const std::string packagePath = fetch.EntryTempFile();
+    storage::TCDF package(packagePath);
+    package.SetReadLimit(core::EntryFetch::kEntryRecordLimit);
     std::string record;
-    if (!package.ReadString(0u, record) || record.empty()) {
-        std::fprintf(stderr, "quendic-cli show: the entry package of \"%s\" has no entry record\n",
+    const bool read = package.ReadString(0u, record);
+    std::remove(packagePath.c_str());
+    if (!read) {
+        std::fprintf(stderr, "quendic-cli show: the entry package of \"%s\" cannot be read\n",
                      word.c_str());
         return kExitFailure;
     }

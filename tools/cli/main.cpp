@@ -1,6 +1,8 @@
+#include "platform/Environment.h"
 #include "tools/cli/Commands.h"
 
 #include <cstdio>
+#include <new>
 #include <string>
 
 namespace {
@@ -20,6 +22,7 @@ void PrintUsage(std::FILE* out) {
 } // namespace
 
 int main(int argc, char** argv) {
+    platform::InitEnvironment();
     if (argc < 2) {
         PrintUsage(stderr);
         return tools::kExitFailure;
@@ -30,8 +33,14 @@ int main(int argc, char** argv) {
         return tools::kExitSuccess;
     }
     for (const tools::Command& command : tools::AllCommands()) {
-        if (command.name == name)
+        if (command.name != name)
+            continue;
+        try {
             return command.run(tools::CommandArgs(argv + 2, argv + argc));
+        } catch (const std::bad_alloc&) {
+            std::fprintf(stderr, "quendic-cli %s: out of memory\n", name.c_str());
+            return tools::kExitFailure;
+        }
     }
     std::fprintf(stderr, "quendic-cli: unknown command \"%s\"\n", name.c_str());
     PrintUsage(stderr);
