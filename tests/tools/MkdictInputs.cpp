@@ -16,6 +16,7 @@ struct Synset {
     const char* Words; // "go travel move", '_' inside phrases
     const char* Gloss;
     std::vector<unsigned> TagCounts; // one per word
+    const char* DerivedFrom = nullptr; // first word of another synset: a "\\" pointer to it
 };
 
 const std::vector<Synset>& Synsets() {
@@ -37,6 +38,10 @@ const std::vector<Synset>& Synsets() {
         {'n', "liver", "a large glandular organ", {0}},
         {'a', "live", "having life", {0}},
         {'a', "born", "brought into existence", {0}},
+        {'a', "quiet", "characterized by an absence of noise", {3}},
+        {'r', "quietly", "with little or no sound", {2}, "quiet"},
+        {'n', "loo", "a toilet in Britain", {0}},
+        {'n', "running", "the act of running", {0}},
     };
     return synsets;
 }
@@ -64,15 +69,11 @@ TempFolder::~TempFolder() {
 void WriteWordNet(const std::string& folder) {
     std::filesystem::create_directories(folder);
     std::map<char, std::string> data;
-    for (char pos : {'n', 'v', 'a', 'r'}) {
-        data[pos] = "  1 This header line stands for the licence text.\n";
-    }
-    std::string index;
-    std::map<std::string, int> senseNumbers;
-    for (const Synset& synset : Synsets()) {
-        std::string& file = data[synset.Pos];
-        char offset[16];
-        std::snprintf(offset, sizeof offset, "%08zu", file.size());
+    // Offsets are eight digits whatever their value, so a first pass with
+    // placeholders finds them all.
+    const std::vector<Synset>& synsets = Synsets();
+    std::vector<std::string> offsets(synsets.size(), std::string(8, '0'));
+    auto lineOf = [&](const Synset& synset, const std::string& offset) {
         const std::vector<std::string> words = tools::Words(synset.Words);
         char count[8];
         std::snprintf(count, sizeof count, "%02zx", words.size());
@@ -80,12 +81,36 @@ void WriteWordNet(const std::string& folder) {
         for (const std::string& word : words) {
             line += " " + word + " 0";
         }
-        line += " 000 | " + std::string(synset.Gloss) + "  \n";
-        file += line;
+        line += " 000";
+        for (size_t t = 0; synset.DerivedFrom != nullptr && t < synsets.size(); ++t) {
+            if (tools::Words(synsets[t].Words).front() == synset.DerivedFrom) {
+                line.resize(line.size() - 4);
+                line += std::string(" 001 \\ ") + offsets[t] + " " + synsets[t].Pos + " 0101";
+                break;
+            }
+        }
+        return line + " | " + std::string(synset.Gloss) + "  \n";
+    };
+    for (int pass = 0; pass < 2; ++pass) {
+        for (char pos : {'n', 'v', 'a', 'r'}) {
+            data[pos] = "  1 This header line stands for the licence text.\n";
+        }
+        for (size_t i = 0; i < synsets.size(); ++i) {
+            char offset[16];
+            std::snprintf(offset, sizeof offset, "%08zu", data[synsets[i].Pos].size());
+            offsets[i] = offset;
+            data[synsets[i].Pos] += lineOf(synsets[i], offsets[i]);
+        }
+    }
+    std::string index;
+    std::map<std::string, int> senseNumbers;
+    for (size_t i = 0; i < synsets.size(); ++i) {
+        const Synset& synset = synsets[i];
+        const std::vector<std::string> words = tools::Words(synset.Words);
         for (size_t w = 0; w < words.size(); ++w) {
             const std::string lemma = tools::AsciiLower(words[w]);
             const int number = ++senseNumbers[lemma + synset.Pos];
-            index += lemma + "%" + SynsetType(synset.Pos) + ":05:00:: " + offset + " " +
+            index += lemma + "%" + SynsetType(synset.Pos) + ":05:00:: " + offsets[i] + " " +
                      std::to_string(number) + " " + std::to_string(synset.TagCounts[w]) + "\n";
         }
     }
@@ -129,6 +154,9 @@ tools::BuildOptions WriteInputs(const std::string& folder) {
                           "𰻞𰻞麵 𰻝𰻝面 [biang2 biang2 mian4] /noodle/\n"
                           "麵條 面条 [mian4 tiao2] /noodle/\n"
                           "this line is malformed\n"
+                          "安靜 安静 [an1 jing4] /quiet/\n"
+                          "跑步 跑步 [pao3 bu4] /to run/running/\n"
+                          "智能手機 智能手机 [zhi4 neng2 shou3 ji1] /smartphone/\n"
                           "蘋果樹 苹果树 [ping2 guo3 shu4] /apple tree/`;\n");
 
     options.CmuDict = folder + "/cmudict.out";
@@ -148,12 +176,14 @@ tools::BuildOptions WriteInputs(const std::string& folder) {
     options.WordLists = folder + "/scowl";
     std::filesystem::create_directories(options.WordLists);
     Write(options.WordLists + "/english-words.10", "apples\nbooks\nbooked\nnoodles\ncomputers\n");
+    Write(options.WordLists + "/english-words.50", "loo\nsmartphone\n");
     Write(options.WordLists + "/english-words.95", "runs\n");
 
     options.ChineseFrequency = folder + "/chinese-frequency.txt";
     Write(options.ChineseFrequency, "苹果 5000 n\n书 19000 n\n书本 564 n\n预订 900 v\n订 3000 v\n"
                                     "去 123402 v\n走 50437 v\n跑 5000 v\n巴黎 3000 ns\n电脑 8000 n\n"
-                                    "面条 300 n\n苹果汁 120 n\n苹果树 150 n\n");
+                                    "面条 300 n\n苹果汁 120 n\n苹果树 150 n\n安静 2000 a\n"
+                                    "跑步 800 v\n智能手机 300 n\n");
     options.ProfanityEnglish = folder + "/profanity-en.json";
     Write(options.ProfanityEnglish, "[\"fuck\", \"s&m\"]");
     options.ProfanityChinese = folder + "/profanity-zh.json";

@@ -2,6 +2,7 @@
 
 #include "tools/mkdict/TextUtil.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace tools {
@@ -27,8 +28,13 @@ void ChineseFrequencies::Parse(std::string_view text) {
             std::errc()) {
             continue;
         }
-        uint32_t& slot = counts_[std::string(line.substr(0, blank))];
-        slot = std::max(slot, count);
+        Entry& slot = counts_[std::string(line.substr(0, blank))];
+        if (count >= slot.Count) {
+            slot.Count = count;
+            slot.Tag = countEnd != std::string_view::npos && countEnd + 1 < line.size()
+                           ? line[countEnd + 1]
+                           : char(0);
+        }
     }
 }
 
@@ -43,7 +49,12 @@ bool ChineseFrequencies::Load(const std::string& path) {
 
 uint32_t ChineseFrequencies::Count(std::string_view word) const {
     const auto it = counts_.find(std::string(word));
-    return it == counts_.end() ? 0 : it->second;
+    return it == counts_.end() ? 0 : it->second.Count;
+}
+
+char ChineseFrequencies::Tag(std::string_view word) const {
+    const auto it = counts_.find(std::string(word));
+    return it == counts_.end() ? char(0) : it->second.Tag;
 }
 
 } // namespace tools

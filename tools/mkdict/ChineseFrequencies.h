@@ -18,10 +18,17 @@ public:
 
     // The count of the word; 0 when the list lacks it.
     uint32_t Count(std::string_view word) const;
+    // The first letter of the word's part-of-speech tag ('n' noun, 'v' verb,
+    // 'a' adjective, 'd' adverb, 'r' pronoun, ...); 0 when unknown.
+    char Tag(std::string_view word) const;
     size_t Size() const { return counts_.size(); }
 
 private:
-    std::unordered_map<std::string, uint32_t> counts_;
+    struct Entry {
+        uint32_t Count = 0;
+        char Tag = 0;
+    };
+    std::unordered_map<std::string, Entry> counts_;
 };
 
 } // namespace tools

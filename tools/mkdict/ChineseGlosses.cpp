@@ -23,6 +23,8 @@ constexpr std::array<std::string_view, 5> kDemotingMarks{"(bound form)", "(Buddh
 // Rare loanwords (骚瑞 for "sorry") are dropped; common ones (咖啡, 沙发) are
 // the standard words.
 constexpr uint32_t kCommonLoanword = 50;
+// A qualified sense glosses its head word only with a word this common.
+constexpr uint32_t kCommonQualified = 100;
 // Bonus of a candidate that also means the headword's main sense.
 constexpr int kAgreement = 100;
 // Penalty per sense before the one that matched: an entry's first senses are
@@ -238,10 +240,12 @@ ChineseGlosses::ChineseGlosses(const std::vector<CedictEntry>& entries,
                         break;
                     }
                 }
-                // "creative inspiration" glosses "inspiration".
+                // "creative inspiration" glosses "inspiration", when the
+                // Chinese word is common.
                 if (how == Qualified) {
                     const std::vector<std::string> words = Words(key);
-                    if (words.size() != 2 || !modifier || !modifier(words[0])) {
+                    if (words.size() != 2 || !modifier || !modifier(words[0]) ||
+                        count < kCommonQualified) {
                         return;
                     }
                     key = words[1];
@@ -391,6 +395,25 @@ std::vector<SensePhrase> ChineseGlosses::Phrases(std::string_view headword, size
     if (out.size() > limit) {
         out.resize(limit);
     }
+    return out;
+}
+
+std::vector<std::string> ChineseGlosses::WordHeadwords() const {
+    std::vector<std::string> out;
+    for (const auto& [key, postings] : exact_) {
+        if (key.empty() || key[0] < 'a' || key[0] > 'z' ||
+            !std::all_of(key.begin(), key.end(),
+                         [](char c) { return (c >= 'a' && c <= 'z') || c == '\'' || c == '-'; })) {
+            continue;
+        }
+        const bool usable = std::any_of(postings.begin(), postings.end(), [&](const Posting& p) {
+            return !entries_[p.Entry].ProperNoun && !p.Marked && (p.How == Whole || p.How == Part);
+        });
+        if (usable) {
+            out.push_back(key);
+        }
+    }
+    std::sort(out.begin(), out.end());
     return out;
 }
 

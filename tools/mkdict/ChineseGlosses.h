@@ -78,6 +78,10 @@ public:
     // Sorted.
     std::vector<std::string> PhraseHeadwords() const;
 
+    // Every single English word (lower-case letters, maybe an apostrophe or
+    // a hyphen) with an unmarked whole-sense candidate. Sorted.
+    std::vector<std::string> WordHeadwords() const;
+
     // Chinese words CC-CEDICT marks vulgar or derogatory in some sense.
     bool Offensive(std::string_view chinese) const {
         return offensive_.contains(std::string(chinese));

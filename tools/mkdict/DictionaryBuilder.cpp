@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <set>
 #include <thread>
+#include <tuple>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -33,6 +34,9 @@ constexpr int kSpokenShift = 24;   // spoken counts weigh above WordNet's freque
 constexpr size_t kShortWord = 3;   // letters of a short word
 constexpr uint64_t kShortWordHeard = 50; // spoken count that keeps a short word
 constexpr int kCommonList = 50;    // word-list size of common words
+constexpr uint64_t kBaseHeard = 4; // a form is glossed by its base unless heard 4 times as often
+constexpr int kFallbackList = 70;  // word-list size that keeps a word without Chinese
+constexpr uint64_t kFallbackHeard = 5; // spoken count that keeps a word without Chinese
 constexpr size_t kLineWords = 4;   // Chinese words per meaning line
 constexpr size_t kDefinitions = 6; // English definitions per part of speech
 constexpr size_t kSynonyms = 4;
@@ -56,9 +60,111 @@ std::string PosLabel(char pos) {
         return "adj.";
     case 'r':
         return "adv.";
+    case 'p':
+        return "pron.";
     default:
         return {};
     }
+}
+
+char PosOfLabel(std::string_view label) {
+    return label == "n."     ? 'n'
+           : label == "v."   ? 'v'
+           : label == "adj." ? 'a'
+           : label == "adv." ? 'r'
+                             : '\0';
+}
+
+// The part of speech of a Chinese word's frequency-list tag, for words
+// WordNet lacks: n, v, a, d (adverb) and r (pronoun, 'p' here).
+char PosOfChineseTag(char tag) {
+    switch (tag) {
+    case 'n':
+    case 'v':
+    case 'a':
+        return tag;
+    case 'd':
+        return 'r';
+    case 'r':
+        return 'p';
+    default:
+        return 0;
+    }
+}
+
+// Particles of phrasal verbs ("give up", "hold on").
+const std::set<std::string> kParticles = {"up",     "down",   "out",     "off",   "in",
+                                          "on",     "over",   "away",    "back",  "through",
+                                          "around", "about",  "along",   "across", "by",
+                                          "forward", "aside", "apart",   "together"};
+
+// A noun of action, which a verb may borrow its gloss from.
+bool ActionNoun(std::string_view noun) {
+    for (std::string_view ending : {"tion", "sion", "ment", "ing", "ance", "ence", "al", "ure"}) {
+        if (EndsWith(noun, ending)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A Chinese gloss borrowed across parts of speech: an adverb from an
+// adjective ends in 地 (悲伤 -> 悲伤地), an adjective from a noun or a verb
+// in 的 (外科 -> 外科的), a noun from an adjective drops 的.
+std::string DerivedChinese(std::string chinese, char to, char from) {
+    const std::string de = "的";
+    const bool endsDe = EndsWith(chinese, de);
+    if (to == 'r' && from == 'a') {
+        if (endsDe) {
+            chinese.resize(chinese.size() - de.size());
+        }
+        return EndsWith(chinese, "地") ? chinese : chinese + "地";
+    }
+    if (to == 'a' && (from == 'n' || from == 'v')) {
+        return endsDe ? chinese : chinese + de;
+    }
+    if (to == 'n' && from == 'a' && endsDe) {
+        chinese.resize(chinese.size() - de.size());
+    }
+    return chinese;
+}
+
+// The forms of a headword with the label and the names that describe them:
+// (v., "said", "过去式和过去分词"). A form that stands for several (past and
+// participle) is named once, its names joined by 和.
+std::vector<std::tuple<std::string, std::string, std::string>> FormNames(const InflectedForms& f) {
+    const std::pair<const std::string*, const char*> named[] = {
+        {&f.Plural, "复数"},           {&f.Past, "过去式"},
+        {&f.PastParticiple, "过去分词"}, {&f.PresentParticiple, "现在分词"},
+        {&f.ThirdPerson, "第三人称单数"}, {&f.Comparative, "比较级"},
+        {&f.Superlative, "最高级"}};
+    std::vector<std::tuple<std::string, std::string, std::string>> out;
+    for (const auto& [form, name] : named) {
+        if (form->empty() || form->find(' ') != std::string::npos) {
+            continue;
+        }
+        const std::string label = form == &f.Plural                                    ? "n."
+                                  : (form == &f.Comparative || form == &f.Superlative) ? "adj."
+                                                                                       : "v.";
+        const auto same = std::find_if(out.begin(), out.end(),
+                                       [&](const auto& t) { return std::get<1>(t) == *form; });
+        if (same == out.end()) {
+            out.emplace_back(label, *form, name);
+        } else {
+            std::get<2>(*same) += std::string("和") + name;
+        }
+    }
+    return out;
+}
+
+// The head of a definition: its first clause, at most about 40 letters.
+std::string DefinitionHead(std::string_view definition) {
+    std::string head = Trim(definition.substr(0, definition.find(';')));
+    if (head.size() > 40) {
+        const size_t blank = head.rfind(' ', 40);
+        head = head.substr(0, blank == std::string::npos ? 40 : blank) + "...";
+    }
+    return head;
 }
 
 // Printable ASCII, starting with a letter or digit, no markup characters.
@@ -216,7 +322,7 @@ void Coverage::Print(std::ostream& out) const {
         << "), frequency-ranked " << GlossRanked << " (" << share(GlossRanked) << "), synonym "
         << GlossSynonym << " (" << share(GlossSynonym) << "), derivation " << GlossDerived << " ("
         << share(GlossDerived) << "), fallback " << GlossFallback << " (" << share(GlossFallback)
-        << ")\n"
+        << "); of these, first as a form of another headword " << GlossForm << "\n"
         << "  with IPA:                  " << Ipa << " (" << share(Ipa) << "; from espeak-ng "
         << IpaFromEspeak << ")\n"
         << "  with inflections:          " << Inflections << " (" << share(Inflections)
@@ -454,6 +560,77 @@ int DictionaryBuilder::Run(std::ostream& log) {
         << " WordNet lemmas, " << cmu.Size() << " CMU words, " << inflections.IrregularVerbCount()
         << " irregular verbs, " << overrides.size() << " hand-checked glosses\n";
 
+    // Glosses borrowed from the words a sense derives from or gives rise to:
+    // "sadly" from "sad" (悲伤地), "absence" from "absent", "surgical" from
+    // "surgery" (外科的). A verb borrows only from a noun of action
+    // ("refrigerate" from "refrigeration", not from "refrigerator").
+    auto derived = [&](const Headword& word, const WordNetLemma& lemma) {
+        std::vector<ChineseCandidate> out;
+        for (size_t s = 0; s < lemma.Senses.size() && s < 3 && out.empty(); ++s) {
+            const WordNetSense& sense = lemma.Senses[s];
+            for (const auto& [pos, key] : sense.Related) {
+                if (key == word.Key || (sense.Pos == 'v' && (pos != 'n' || !ActionNoun(key)))) {
+                    continue;
+                }
+                std::vector<std::string> chinese;
+                if (const auto it = overrides.find(key); it != overrides.end()) {
+                    for (const Headword::ChineseLine& line : it->second.Lines) {
+                        if (PosOfLabel(line.Label) == pos) {
+                            chinese = line.Words;
+                        }
+                    }
+                } else {
+                    for (const ChineseCandidate& c : glosses.Candidates(key, word.Capitalised, 2)) {
+                        chinese.push_back(c.Chinese);
+                    }
+                }
+                for (const std::string& c : chinese) {
+                    std::string borrowed = DerivedChinese(c, sense.Pos, pos);
+                    if (out.size() < 2 && FitsGbk(borrowed)) {
+                        out.push_back({std::move(borrowed), sense.Pos, 0});
+                    }
+                }
+                if (!out.empty()) {
+                    break;
+                }
+            }
+        }
+        return out;
+    };
+    // A word known to the word lists or heard in speech, or a verb with a
+    // particle, keeps its English definitions without Chinese: the lines
+    // and the gloss give its part of speech and the head of its definition.
+    auto fallback = [&](Headword& word, const std::vector<char>& parts,
+                        const WordNetLemma* lemma) {
+        if (lemma == nullptr || lemma->Senses.empty()) {
+            return false;
+        }
+        const std::vector<std::string> pieces = Words(word.Key);
+        const bool known = SingleWord(word.Key) && !word.Capitalised &&
+                           (wordLists.Has(word.Key, kFallbackList) ||
+                            wordLists.Has(word.Name, kFallbackList) ||
+                            spoken.Count(word.Key) >= kFallbackHeard);
+        const bool phrasalVerb = pieces.size() == 2 && kParticles.contains(pieces[1]) &&
+                                 std::find(parts.begin(), parts.end(), 'v') != parts.end();
+        if (!known && !phrasalVerb) {
+            return false;
+        }
+        for (char pos : parts) {
+            const auto sense =
+                std::find_if(lemma->Senses.begin(), lemma->Senses.end(),
+                             [&](const WordNetSense& s) { return s.Pos == pos; });
+            if (sense != lemma->Senses.end() && word.Chinese.size() < 2) {
+                word.Chinese.push_back({PosLabel(pos), {DefinitionHead(sense->Definition)}});
+            }
+        }
+        if (word.Chinese.empty()) {
+            return false;
+        }
+        word.Gloss = {word.Chinese.front().Label + " " + word.Chinese.front().Words.front()};
+        word.Source = Headword::GlossSource::Fallback;
+        return true;
+    };
+
     // Chinese lines and gloss of a headword; false when it has none.
     auto fillChinese = [&](Headword& word, const std::vector<char>& parts,
                            const WordNetLemma* lemma) {
@@ -522,8 +699,12 @@ int DictionaryBuilder::Run(std::ostream& log) {
                 }
                 word.Source = Headword::GlossSource::Synonym;
             }
+            if (candidates.empty() && lemma != nullptr) {
+                candidates = derived(word, *lemma);
+                word.Source = Headword::GlossSource::Derived;
+            }
             if (candidates.empty()) {
-                return false;
+                return fallback(word, parts, lemma);
             }
             const char nonVerb = [&] {
                 for (char p : parts) {
@@ -541,6 +722,9 @@ int DictionaryBuilder::Run(std::ostream& log) {
                     pos = nonVerb;
                 } else if (pos != 'v') {
                     pos = nonVerb;
+                }
+                if (parts.empty() && pos == 0) {
+                    pos = PosOfChineseTag(chineseFrequencies.Tag(c.Chinese));
                 }
                 auto& list = byPos[pos];
                 if (list.size() < kLineWords) {
@@ -649,6 +833,18 @@ int DictionaryBuilder::Run(std::ostream& log) {
             word.Frequency = FunctionWord(entry.Lines)
                                  ? topFrequency + overrides.size() - entry.Order
                                  : rankOf(key, nullptr);
+            addCandidate(std::move(word), nullptr);
+        }
+    }
+    // Everyday words WordNet lacks ("anybody", "smartphone") that CC-CEDICT
+    // glosses and the common word lists confirm.
+    for (const std::string& key : glosses.WordHeadwords()) {
+        if (!wordNet.Lemmas().contains(key) && !overrides.contains(key) && UsableHeadword(key) &&
+            wordLists.Has(key, kCommonList)) {
+            Headword word;
+            word.Key = key;
+            word.Name = key;
+            word.Frequency = rankOf(key, nullptr);
             addCandidate(std::move(word), nullptr);
         }
     }
@@ -816,6 +1012,42 @@ int DictionaryBuilder::Run(std::ostream& log) {
         }
     }
     coverage_.FormsUnattested = inflections.Rejected();
+    // A headword that is an inflected form of a more frequent headword
+    // ("said", "wanted", "hours") first says so: "v. say的过去式和过去分词".
+    {
+        std::unordered_map<std::string, size_t> index;
+        for (size_t i = 0; i < words_.size(); ++i) {
+            index.emplace(words_[i].Key, i);
+        }
+        std::map<size_t, std::vector<Headword::ChineseLine>> formLines;
+        for (const Headword& base : words_) {
+            for (const auto& [label, form, names] : FormNames(base.Forms)) {
+                // "data" (of "datum") is a word of its own; "lost" is heard
+                // more than "lose" but is still its past.
+                const auto it = index.find(form);
+                if (it == index.end() || form == base.Key ||
+                    spoken.Count(base.Key) * kBaseHeard <= spoken.Count(form) ||
+                    std::any_of(words_[it->second].Chinese.begin(),
+                                words_[it->second].Chinese.end(),
+                                [&](const Headword::ChineseLine& line) {
+                                    return !line.Words.empty() &&
+                                           line.Words.front().find(base.Key + "的") == 0;
+                                })) {
+                    continue;
+                }
+                formLines[it->second].push_back({label, {base.Key + "的" + names}});
+            }
+        }
+        for (auto& [i, lines] : formLines) {
+            Headword& word = words_[i];
+            word.Gloss.insert(word.Gloss.begin(), lines.front().Words.front());
+            if (word.Source == Headword::GlossSource::Fallback || word.Gloss.size() > kGlossWords) {
+                word.Gloss.resize(1);
+            }
+            word.Chinese.insert(word.Chinese.begin(), lines.begin(), lines.end());
+            ++coverage_.GlossForm;
+        }
+    }
     if (options_.Espeak && !askEspeak.empty()) {
         std::vector<std::string> texts;
         for (size_t i : askEspeak) {

@@ -47,6 +47,7 @@ struct Coverage {
     size_t Inflections = 0;
     size_t GlossChecked = 0, GlossRanked = 0, GlossSynonym = 0, GlossDerived = 0,
            GlossFallback = 0;
+    size_t GlossForm = 0; // headwords first glossed as a form of another ("say的过去式")
     size_t FormsUnattested = 0;
     size_t ExamplesMarked = 0, ExamplesRare = 0, ExamplesOtherSense = 0, ExamplesOffensive = 0;
     size_t Bilingual = 0, BilingualLines = 0;

@@ -30,7 +30,8 @@ bool WordLists::Load(const std::string& folder, int maxSize) {
         const std::string stem = name.substr(0, dot);
         if (dot == std::string::npos ||
             (stem != "english-words" && stem != "american-words" &&
-             stem != "english-contractions" && stem != "american-contractions")) {
+             stem != "english-contractions" && stem != "american-contractions" &&
+             stem != "english-abbreviations" && stem != "american-abbreviations")) {
             continue;
         }
         int size = 0;

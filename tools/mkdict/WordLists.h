@@ -8,8 +8,8 @@
 namespace tools {
 
 // The English word lists of a spell checker's word-list collection: files
-// "english-words.N", "american-words.N", "english-contractions.N" and
-// "american-contractions.N" of one folder, where N is the size level (10 the
+// "english-words.N", "english-contractions.N", "english-abbreviations.N" and
+// their "american-" twins of one folder, where N is the size level (10 the
 // commonest words, 95 the rarest). Each word remembers the smallest level
 // that lists it; words are kept as written (case matters: "Paris").
 class WordLists {

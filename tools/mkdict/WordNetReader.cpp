@@ -80,6 +80,32 @@ bool WordNetReader::ParseDataLine(const std::string& line, SynsetLine& synset) {
     for (unsigned i = 0; i < count && 4 + 2 * i < fields.size(); ++i) {
         synset.Words.push_back(fields[4 + 2 * i]);
     }
+    // "p_cnt (symbol offset pos source/target)*": source and target are two
+    // hexadecimal digits each.
+    size_t at = 4 + 2 * static_cast<size_t>(count);
+    unsigned pointers = 0;
+    if (at < fields.size() &&
+        std::from_chars(fields[at].data(), fields[at].data() + fields[at].size(), pointers).ec ==
+            std::errc()) {
+        ++at;
+        for (unsigned p = 0; p < pointers && at + 3 < fields.size(); ++p, at += 4) {
+            Pointer pointer;
+            pointer.Symbol = fields[at];
+            const std::string& offset = fields[at + 1];
+            const std::string& numbers = fields[at + 3];
+            if (std::from_chars(offset.data(), offset.data() + offset.size(), pointer.Offset).ec !=
+                    std::errc() ||
+                fields[at + 2].size() != 1 || numbers.size() != 4 ||
+                std::from_chars(numbers.data(), numbers.data() + 2, pointer.Source, 16).ec !=
+                    std::errc() ||
+                std::from_chars(numbers.data() + 2, numbers.data() + 4, pointer.Target, 16).ec !=
+                    std::errc()) {
+                break;
+            }
+            pointer.Pos = fields[at + 2][0];
+            synset.Pointers.push_back(std::move(pointer));
+        }
+    }
     // Gloss: "definition; "example"; "example"".
     const std::string gloss = Trim(line.substr(bar + 3));
     const size_t quote = gloss.find('"');
@@ -162,11 +188,13 @@ bool WordNetReader::Load(const std::string& folder) {
         sense.Definition = synset.Definition;
         sense.Examples = synset.Examples;
         std::string display;
-        for (const std::string& word : synset.Words) {
-            const std::string text = WordNetWordToText(word);
+        unsigned number = 0; // of the lemma in the synset, from 1
+        for (size_t w = 0; w < synset.Words.size(); ++w) {
+            const std::string text = WordNetWordToText(synset.Words[w]);
             if (AsciiLower(text) == key) {
                 if (display.empty()) {
                     display = text;
+                    number = static_cast<unsigned>(w + 1);
                 }
             } else if (std::find(sense.Synonyms.begin(), sense.Synonyms.end(), text) ==
                        sense.Synonyms.end()) {
@@ -177,6 +205,22 @@ bool WordNetReader::Load(const std::string& folder) {
                                             [](const std::string& e) { return e.size() > 200; }),
                              sense.Examples.end());
         sense.Spelling = display.empty() ? key : display;
+        for (const Pointer& pointer : synset.Pointers) {
+            if ((pointer.Symbol != "+" && pointer.Symbol != "\\") || pointer.Source != number ||
+                pointer.Target == 0) {
+                continue;
+            }
+            const char targetPos = pointer.Pos == 's' ? 'a' : pointer.Pos;
+            if (targetPos != 'n' && targetPos != 'v' && targetPos != 'a' && targetPos != 'r') {
+                continue;
+            }
+            SynsetLine target;
+            if (ParseDataLine(std::string(LineAt(dataFor(targetPos), pointer.Offset)), target) &&
+                pointer.Target <= target.Words.size()) {
+                sense.Related.emplace_back(
+                    targetPos, AsciiLower(WordNetWordToText(target.Words[pointer.Target - 1])));
+            }
+        }
         lemma.Senses.push_back(std::move(sense));
     }
     for (auto& [key, lemma] : lemmas_) {

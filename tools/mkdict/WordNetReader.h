@@ -18,6 +18,10 @@ struct WordNetSense {
     std::string Definition;
     std::vector<std::string> Synonyms; // the other words of the synset, blanks for '_'
     std::vector<std::string> Examples;
+    // Words this sense derives from or gives rise to (WordNet's lexical "+"
+    // and "\\" pointers: "sadly" -> "sad", "absence" -> "absent"), as
+    // lower-case keys with their part of speech.
+    std::vector<std::pair<char, std::string>> Related;
 };
 
 struct WordNetLemma {
@@ -43,8 +47,15 @@ public:
     std::vector<std::string> ExceptionForms(char pos, const std::string& base) const;
 
     // One data-file line: its words and gloss. Exposed for tests.
+    struct Pointer {
+        std::string Symbol; // "+", "\\", "@", ...
+        uint64_t Offset = 0;
+        char Pos = 0; // as the data files write it: n v a s r
+        unsigned Source = 0, Target = 0; // word numbers from 1; 0 for the whole synset
+    };
     struct SynsetLine {
         std::vector<std::string> Words; // as spelled, '_' kept
+        std::vector<Pointer> Pointers;
         std::string Definition;
         std::vector<std::string> Examples;
     };
