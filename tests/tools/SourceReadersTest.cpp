@@ -99,14 +99,32 @@ TEST(CmuPhoneticsTest, ConvertsSyllablesToIpaWithStressBeforeTheOnset) {
     EXPECT_FALSE(CmuPhonetics::ParseLine("(\"cut\" nil (((k ah t)", word, ipa));
 }
 
-TEST(CmuPhoneticsTest, JoinsPhrasesAndKeepsTheFirstReading) {
+TEST(CmuPhoneticsTest, ReadingsByPartOfSpeechPhrasesAndHyphenatedWords) {
     CmuPhonetics cmu;
-    cmu.Parse("(\"read\" v (((r iy d) 1)))\n(\"read\" n (((r eh d) 1)))\n"
-              "(\"book\" nil (((b uh k) 1)))\n(\"in\" nil (((ih n) 0)))\n");
-    EXPECT_EQ(cmu.Ipa("Read"), "ɹid");
-    EXPECT_EQ(cmu.Ipa("read in"), "ɹid ɪn");
-    EXPECT_EQ(cmu.Ipa("book-in"), "bʊk-ɪn");
+    cmu.Parse("(\"lead\" n (((l eh d) 1)))\n(\"lead\" v (((l iy d) 1)))\n"
+              "(\"live\" j (((l ay v) 1)))\n(\"live\" v (((l ih v) 1)))\n"
+              "(\"book\" nil (((b uh k) 1)))\n(\"in\" nil (((ih n) 0)))\n"
+              "(\"t\" nil (((t iy) 1)))\n(\"shirt\" nil (((sh er t) 1)))\n"
+              "(\"give\" nil (((g ih v) 1)))\n(\"up\" nil (((ah p) 1)))\n"
+              "(\"apple\" nil (((ae) 1) ((p ax l) 0)))\n(\"the\" dt (((dh ax) 0)))\n"
+              "(\"insert\" n (((ih n) 1) ((s er r t) 0)))\n");
+    // The first line is the default reading; tagged lines serve their part.
+    EXPECT_EQ(cmu.Ipa("Lead"), "lɛd");
+    EXPECT_EQ(cmu.Ipa("lead", 'v'), "lid");
+    EXPECT_EQ(cmu.Ipa("live", 'a'), "laɪv");
+    EXPECT_EQ(cmu.Ipa("live", 'n'), "laɪv"); // no noun reading: the first
+    EXPECT_EQ(cmu.TaggedParts("lead"), (std::vector<char>{'n', 'v'}));
+    EXPECT_TRUE(cmu.TaggedParts("book").empty());
+    // Hyphenated words are one stressed word; function words stay weak.
+    EXPECT_EQ(cmu.Ipa("T-shirt"), "ˈtiˌʃɝt");
+    EXPECT_EQ(cmu.Ipa("book-in"), "ˈbʊkɪn");
+    // Phrases stress their content words; a verb's particle takes the primary.
+    EXPECT_EQ(cmu.Ipa("give up", 'v'), "ˌɡɪv ˈʌp");
+    EXPECT_EQ(cmu.Ipa("give up"), "ˈɡɪv ˈʌp");
+    EXPECT_EQ(cmu.Ipa("the apple"), "ðə ˈæpəl");
+    EXPECT_EQ(cmu.Ipa("book in", 'v'), "ˌbʊk ˈɪn");
     EXPECT_EQ(cmu.Ipa("read out"), ""); // a word is missing
+    EXPECT_EQ(cmu.Ipa("insert"), "ˈɪnsɚt"); // no r after the r-coloured vowel
     EXPECT_EQ(cmu.Syllables("book"), 1);
     EXPECT_EQ(cmu.Syllables("unknown"), 0);
 }
@@ -138,7 +156,7 @@ TEST(CmuPhoneticsTest, PrimaryStressAmongSeveralFollowsTheReference) {
 TEST(CmuPhoneticsTest, NormalisesEspeakSymbolsAndMovesStressMarks) {
     EXPECT_EQ(CmuPhonetics::NormaliseEspeak("həlˈoʊ"), "həˈloʊ");
     EXPECT_EQ(CmuPhonetics::NormaliseEspeak("ɡˈoʊɪŋ"), "ˈɡoʊɪŋ");
-    EXPECT_EQ(CmuPhonetics::NormaliseEspeak("wˈɜːld"), "ˈwɝld");
+    EXPECT_EQ(CmuPhonetics::NormaliseEspeak("wˈɜːld"), "wɝld");
     EXPECT_EQ(CmuPhonetics::NormaliseEspeak("zaɪlˈɑːfənˌɪst"), "zaɪˈlɑfəˌnɪst");
     EXPECT_EQ(CmuPhonetics::NormaliseEspeak("bˈɛɾɚ"), "ˈbɛtɚ");
     EXPECT_EQ(CmuPhonetics::NormaliseEspeak(" ˈæpəl \n"), "ˈæpəl");
@@ -146,8 +164,12 @@ TEST(CmuPhoneticsTest, NormalisesEspeakSymbolsAndMovesStressMarks) {
     EXPECT_EQ(CmuPhonetics::NormaliseEspeak("ˌɛmdʒˈiː"), "ˌɛmˈdʒi");
     EXPECT_EQ(CmuPhonetics::NormaliseEspeak("əklˈɑːk"), "əˈklɑk");
     EXPECT_EQ(CmuPhonetics::NormaliseEspeak("ˌʌndɚstˈænd"), "ˌʌndɚˈstænd");
-    EXPECT_EQ(CmuPhonetics::NormaliseEspeak("ɛkstɹˈɔːɹdɪnɚɹi"), "ɛkˈstɹɔɹdɪnɚɹi");
+    EXPECT_EQ(CmuPhonetics::NormaliseEspeak("ɛkstɹˈɔːɹdɪnɚɹi"), "ɛkˈstɹɔɹdɪnɚi");
     EXPECT_EQ(CmuPhonetics::NormaliseEspeak("ɪnfɚmˈeɪʃən"), "ɪnfɚˈmeɪʃən");
+    // No linking ɹ after an r-coloured vowel; one syllable, no mark.
+    EXPECT_EQ(CmuPhonetics::NormaliseEspeak("dɪsˈɑːnɚɹəbəl"), "dɪˈsɑnɚəbəl");
+    EXPECT_EQ(CmuPhonetics::NormaliseEspeak("ɹˈiːd"), "ɹid");
+    EXPECT_EQ(CmuPhonetics::NormaliseEspeak("ɹˈiːd ˈaʊt"), "ˈɹid ˈaʊt");
 }
 
 TEST(InflectionsTest, IrregularVerbsTellPastFromParticiple) {

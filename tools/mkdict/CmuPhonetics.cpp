@@ -115,7 +115,7 @@ size_t OnsetStart(std::string_view text, size_t from, size_t to) {
 } // namespace
 
 bool CmuPhonetics::ParseLine(std::string_view line, std::string& word, std::string& ipa,
-                             int* syllableCount) {
+                             int* syllableCount, char* partOfSpeech) {
     if (line.size() < 4 || line[0] != '(' || line[1] != '"') {
         return false;
     }
@@ -125,6 +125,10 @@ bool CmuPhonetics::ParseLine(std::string_view line, std::string& word, std::stri
         return false;
     }
     word = AsciiLower(line.substr(2, close - 2));
+    if (partOfSpeech != nullptr) {
+        const std::string tag = Trim(line.substr(close + 1, body - close - 1));
+        *partOfSpeech = tag == "n" ? 'n' : tag == "v" ? 'v' : tag == "j" ? 'a' : '\0';
+    }
     // Syllables: "((ph ph ph) stress)".
     std::vector<std::pair<std::vector<std::string>, bool>> syllables;
     size_t pos = body + 1;
@@ -155,10 +159,13 @@ bool CmuPhonetics::ParseLine(std::string_view line, std::string& word, std::stri
             ipa += primaryGiven ? "ˌ" : "ˈ";
             primaryGiven = true;
         }
-        for (const std::string& phone : phones) {
-            const PhoneSymbol* symbol = FindPhone(phone);
+        for (size_t k = 0; k < phones.size(); ++k) {
+            const PhoneSymbol* symbol = FindPhone(phones[k]);
             if (symbol == nullptr) {
                 return false;
+            }
+            if (phones[k] == "r" && k > 0 && phones[k - 1] == "er") {
+                continue; // "er r" in one syllable: the vowel holds the r
             }
             ipa += stressed ? symbol->Stressed : symbol->Unstressed;
         }
@@ -176,11 +183,21 @@ void CmuPhonetics::Parse(std::string_view text) {
         std::string word;
         std::string ipa;
         int syllables = 0;
-        // The first line of a word wins (later ones are rarer readings).
-        if (ParseLine(text.substr(start, end - start), word, ipa, &syllables) &&
-            !ipa_.contains(word)) {
-            syllables_.emplace(word, syllables);
-            ipa_.emplace(std::move(word), std::move(ipa));
+        char pos = 0;
+        // The first line of a word is its default reading; lines tagged with
+        // a part of speech are also kept for it.
+        if (ParseLine(text.substr(start, end - start), word, ipa, &syllables, &pos)) {
+            if (pos != 0) {
+                auto& readings = tagged_[word];
+                if (std::none_of(readings.begin(), readings.end(),
+                                 [&](const auto& r) { return r.first == pos; })) {
+                    readings.emplace_back(pos, ipa);
+                }
+            }
+            if (!ipa_.contains(word)) {
+                syllables_.emplace(word, syllables);
+                ipa_.emplace(std::move(word), std::move(ipa));
+            }
         }
         start = end + 1;
     }
@@ -204,27 +221,27 @@ int CmuPhonetics::Syllables(std::string_view word) const {
     return it == syllables_.end() ? 0 : it->second;
 }
 
-std::string CmuPhonetics::Ipa(std::string_view text) const {
-    std::string out;
-    for (const std::string& word : Words(AsciiLower(text))) {
-        // "sister-in-law": every part must be known.
-        std::string part;
-        for (const std::string& piece : Split(word, '-')) {
-            const auto it = ipa_.find(piece);
-            if (it == ipa_.end()) {
-                return {};
-            }
-            if (!part.empty()) {
-                part += '-';
-            }
-            part += it->second;
+std::vector<char> CmuPhonetics::TaggedParts(std::string_view word) const {
+    std::vector<char> parts;
+    const auto it = tagged_.find(AsciiLower(word));
+    if (it != tagged_.end() && it->second.size() > 1) {
+        for (const auto& [pos, ipa] : it->second) {
+            parts.push_back(pos);
         }
-        if (!out.empty()) {
-            out += ' ';
-        }
-        out += part;
     }
-    return out;
+    return parts;
+}
+
+std::string CmuPhonetics::WordIpa(const std::string& word, char pos) const {
+    if (const auto tagged = tagged_.find(word); tagged != tagged_.end() && pos != 0) {
+        for (const auto& [tag, ipa] : tagged->second) {
+            if (tag == pos) {
+                return ipa;
+            }
+        }
+    }
+    const auto it = ipa_.find(word);
+    return it == ipa_.end() ? std::string() : it->second;
 }
 
 namespace {
@@ -275,6 +292,32 @@ std::vector<StressMark> StressMarks(std::string_view ipa) {
         pos += length;
     }
     return marks;
+}
+
+// Syllable nuclei of a transcription: vowels, a diphthong (aɪ aʊ eɪ oʊ ɔɪ)
+// counting once ("going" has two).
+int Nuclei(std::string_view ipa) {
+    static const std::set<std::string> diphthongs = {"aɪ", "aʊ", "eɪ", "oʊ", "ɔɪ"};
+    int nuclei = 0;
+    std::string previous; // the vowel just before, if any
+    for (size_t pos = 0; pos < ipa.size();) {
+        const auto lead = static_cast<unsigned char>(ipa[pos]);
+        const size_t length =
+            std::min<size_t>(lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1,
+                             ipa.size() - pos);
+        const std::string letter(ipa.substr(pos, length));
+        pos += length;
+        if (letter == "ː") {
+            continue;
+        }
+        if (!IsVowel(letter)) {
+            previous.clear();
+            continue;
+        }
+        nuclei += diphthongs.contains(previous + letter) ? 0 : 1;
+        previous = diphthongs.contains(previous + letter) ? std::string() : letter;
+    }
+    return nuclei;
 }
 
 } // namespace
@@ -328,6 +371,103 @@ void CmuPhonetics::TakePrimaryStressFrom(const std::string& word, std::string_vi
     if (it != ipa_.end()) {
         it->second = MovePrimaryStress(it->second, reference);
     }
+    if (const auto tagged = tagged_.find(word); tagged != tagged_.end()) {
+        for (auto& [pos, ipa] : tagged->second) {
+            ipa = MovePrimaryStress(ipa, reference);
+        }
+    }
+}
+
+namespace {
+
+// Words that stay unstressed in a phrase or a hyphenated word.
+bool FunctionWord(std::string_view word) {
+    static const std::set<std::string_view> words = {
+        "a",  "an", "the", "of",  "to",   "and",  "or",   "for",  "at",   "by",   "from",
+        "with", "as", "in", "on", "into", "onto", "than", "but",  "nor",  "if",   "is"};
+    return words.contains(word);
+}
+
+bool Particle(std::string_view word) {
+    static const std::set<std::string_view> words = {
+        "up",     "down",  "out",     "off",   "in",    "on",    "over",  "away",
+        "back",   "through", "around", "about", "along", "across", "by", "forward",
+        "aside",  "apart", "together"};
+    return words.contains(word);
+}
+
+// A stressed transcription: a one-syllable word gets the mark it lacks.
+std::string Stressed(const std::string& ipa) {
+    return StressMarks(ipa).empty() ? std::string(kPrimary) + ipa : ipa;
+}
+
+std::string Unstressed(std::string ipa) {
+    for (std::string_view mark : {kPrimary, kSecondary}) {
+        for (size_t at = ipa.find(mark); at != std::string::npos; at = ipa.find(mark, at)) {
+            ipa.erase(at, mark.size());
+        }
+    }
+    return ipa;
+}
+
+std::string Secondary(std::string ipa) {
+    for (size_t at = ipa.find(kPrimary); at != std::string::npos; at = ipa.find(kPrimary, at)) {
+        ipa.replace(at, kPrimary.size(), kSecondary);
+    }
+    return ipa;
+}
+
+} // namespace
+
+std::string CmuPhonetics::Ipa(std::string_view text, char pos) const {
+    const std::vector<std::string> words = Words(AsciiLower(text));
+    std::vector<std::string> parts;
+    for (const std::string& word : words) {
+        const std::vector<std::string> pieces = Split(word, '-');
+        if (pieces.size() == 1) {
+            std::string ipa = WordIpa(word, words.size() == 1 ? pos : char(0));
+            if (ipa.empty()) {
+                return {};
+            }
+            parts.push_back(std::move(ipa));
+            continue;
+        }
+        // "T-shirt": one word, the first stressed piece primary.
+        std::string joined;
+        bool primaryGiven = false;
+        for (const std::string& piece : pieces) {
+            std::string ipa = WordIpa(piece, 0);
+            if (ipa.empty()) {
+                return {};
+            }
+            if (FunctionWord(piece)) {
+                joined += Unstressed(ipa);
+            } else {
+                joined += primaryGiven ? Secondary(Stressed(ipa)) : Stressed(ipa);
+                primaryGiven = true;
+            }
+        }
+        parts.push_back(std::move(joined));
+    }
+    if (parts.size() == 1) {
+        return parts.front();
+    }
+    // A phrase: every content word stressed; a verb's particle takes the
+    // primary stress.
+    const bool phrasalVerb = pos == 'v' && words.size() == 2 && Particle(words[1]);
+    std::string out;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        std::string ipa = parts[i];
+        if (phrasalVerb) {
+            ipa = i == 0 ? Secondary(Stressed(ipa)) : Stressed(ipa);
+        } else if (FunctionWord(words[i]) && words[i].find('-') == std::string::npos) {
+            ipa = Unstressed(ipa);
+        } else {
+            ipa = Stressed(ipa);
+        }
+        out += (out.empty() ? "" : " ") + ipa;
+    }
+    return out;
 }
 
 std::string CmuPhonetics::NormaliseEspeak(std::string_view ipa) {
@@ -347,6 +487,18 @@ std::string CmuPhonetics::NormaliseEspeak(std::string_view ipa) {
             pos = found + needle.size();
         }
         text = std::move(replaced);
+    }
+    // espeak-ng writes a linking ɹ after an r-coloured vowel before a
+    // vowel ("dishonourable" dɪsˈɑnɚɹəbəl); the vowel holds the r already.
+    for (const std::string_view rhotic : {std::string_view("ɚɹ"), std::string_view("ɝɹ")}) {
+        for (size_t at = text.find(rhotic); at != std::string::npos;
+             at = text.find(rhotic, at + 1)) {
+            const size_t next = at + rhotic.size();
+            if (next < text.size() && IsVowelStart(text, next)) {
+                text.erase(at + rhotic.size() - std::string_view("ɹ").size(),
+                           std::string_view("ɹ").size());
+            }
+        }
     }
     // Move each stress mark in front of the onset before it (or the whole
     // consonant run at the start of a word).
@@ -376,6 +528,9 @@ std::string CmuPhonetics::NormaliseEspeak(std::string_view ipa) {
             }
             pos = target + mark.size() + 1;
         }
+    }
+    if (text.find(' ') == std::string::npos && Nuclei(text) == 1) {
+        return Unstressed(text);
     }
     return text;
 }

@@ -23,16 +23,31 @@ public:
     bool Load(const std::string& path);
 
     // IPA (UTF-8) of a word or of a phrase whose words are all known; empty
-    // when a word is missing. Case is ignored.
-    std::string Ipa(std::string_view text) const;
+    // when a word is missing. Case is ignored. `pos` ('n', 'v', 'a'; 0 for
+    // any) picks the lexicon's reading for that part of speech where it has
+    // several ("lead": v. lid, n. lɛd), else its first reading.
+    //
+    // A hyphenated word is one word: its pieces are joined, the first
+    // stressed piece carrying the primary stress and later ones a secondary
+    // ("T-shirt" ˈtiˌʃɝt; function words such as "in" stay unstressed). In a
+    // phrase every content word carries its own stress, one-syllable words
+    // included ("ˈæpəl ˈpaɪ"); a verb phrase ending in a particle puts the
+    // primary stress on the particle ("give up" ˌɡɪv ˈʌp).
+    std::string Ipa(std::string_view text, char pos = 0) const;
+    // The parts of speech with a reading of their own ('n', 'v', 'a'),
+    // in the lexicon's order; empty for words with one reading only.
+    std::vector<char> TaggedParts(std::string_view word) const;
     bool Has(std::string_view word) const;
     // Syllables of a known word; 0 when unknown.
     int Syllables(std::string_view word) const;
     size_t Size() const { return ipa_.size(); }
 
-    // One dictionary line to IPA; empty for a malformed line. Exposed for tests.
+    // One dictionary line to IPA; false for a malformed line. `partOfSpeech` gets the
+    // line's part of speech ('n', 'v', 'a' for the lexicon's n, v, j; 0 for
+    // the others). An "r" right after the r-coloured vowel of its syllable is
+    // dropped ("insert" n: ˈɪnsɚt). Exposed for tests.
     static bool ParseLine(std::string_view line, std::string& word, std::string& ipa,
-                          int* syllables = nullptr);
+                          int* syllables = nullptr, char* partOfSpeech = nullptr);
 
     // The known words of the texts (split at blanks and hyphens) with more
     // than one stressed syllable, sorted, each once.
@@ -50,11 +65,15 @@ public:
     // where the output could not be aligned). Empty when espeak-ng is missing.
     static std::vector<std::string> AskEspeak(const std::vector<std::string>& texts);
     // Maps espeak's symbols onto the ones this dictionary uses (no length
-    // marks, ɾ as t, ᵻ as ɪ, ...) and moves its stress marks to the onset.
+    // marks, ɾ as t, ᵻ as ɪ, no linking ɹ after ɚ before a vowel, ...) and
+    // moves its stress marks to the onset; a single word of one syllable
+    // keeps no mark.
     static std::string NormaliseEspeak(std::string_view ipa);
 
 private:
-    std::unordered_map<std::string, std::string> ipa_;
+    std::string WordIpa(const std::string& word, char pos) const;
+    std::unordered_map<std::string, std::string> ipa_; // the first reading of a word
+    std::unordered_map<std::string, std::vector<std::pair<char, std::string>>> tagged_;
     std::unordered_map<std::string, int> syllables_;
 };
 

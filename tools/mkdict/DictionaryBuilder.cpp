@@ -29,6 +29,9 @@ namespace tools {
 namespace {
 
 constexpr size_t kGlossWords = 3;  // Chinese words in the index gloss
+// Between the readings of the parts of speech in the phonetic line: the
+// phonetic font has no letters for "/", "." or ",".
+constexpr const char* kReadingSeparator = " - ";
 constexpr int kNounPerson = 18;    // WordNet's lexicographer file of people
 constexpr int kSpokenShift = 24;   // spoken counts weigh above WordNet's frequency
 constexpr size_t kShortWord = 3;   // letters of a short word
@@ -324,7 +327,7 @@ void Coverage::Print(std::ostream& out) const {
         << share(GlossDerived) << "), fallback " << GlossFallback << " (" << share(GlossFallback)
         << "); of these, first as a form of another headword " << GlossForm << "\n"
         << "  with IPA:                  " << Ipa << " (" << share(Ipa) << "; from espeak-ng "
-        << IpaFromEspeak << ")\n"
+        << IpaFromEspeak << ", lexicon readings corrected by espeak-ng " << IpaCorrected << ")\n"
         << "  with inflections:          " << Inflections << " (" << share(Inflections)
         << "; rejected as unattested " << FormsUnattested << ")\n"
         << "  with bilingual examples:   " << Bilingual << " (" << share(Bilingual) << "; "
@@ -927,13 +930,41 @@ int DictionaryBuilder::Run(std::ostream& log) {
         }
     }
     std::vector<size_t> askEspeak;
+    std::vector<size_t> recheck; // lexicon readings espeak-ng may correct
+    std::set<size_t> formFirst;  // headwords whose first line names them a form
     for (size_t i = 0; i < words_.size(); ++i) {
         Headword& word = words_[i];
         const WordNetLemma* lemma = lemmaOf[word.Key];
         const std::vector<char> parts = lemma != nullptr ? PartsOf(*lemma) : std::vector<char>{};
-        word.Ipa = cmu.Ipa(word.Key);
+        // The reading of the part of speech shown first, then those of the
+        // others shown where the lexicon reads them differently ("lead":
+        // "lid - lɛd").
+        const std::vector<char> shown = ChineseLineParts(word.Chinese);
+        word.Ipa = cmu.Ipa(word.Key, shown.empty() ? char(0) : shown.front());
         if (word.Ipa.empty()) {
             askEspeak.push_back(i);
+        } else if (SingleWord(word.Key)) {
+            const std::vector<char> tagged = cmu.TaggedParts(word.Key);
+            std::vector<std::string> readings = {word.Ipa};
+            for (char pos : shown) {
+                const std::string other = cmu.Ipa(word.Key, pos);
+                if (std::find(tagged.begin(), tagged.end(), pos) != tagged.end() &&
+                    std::find(readings.begin(), readings.end(), other) == readings.end()) {
+                    readings.push_back(other);
+                }
+            }
+            word.Ipa = Join(readings, kReadingSeparator);
+            // The lexicon's one reading of a spelling that is also a verb's
+            // past may be that past ("read" ɹɛd, "wound" waʊnd); a word
+            // spelled "e" + word may have lost its "e" ("email" əˈmeɪl):
+            // espeak-ng reads these.
+            const bool past = tagged.empty() && inflections.IrregularPastForm(word.Key);
+            const bool ePrefix = word.Key.size() > 4 && word.Key[0] == 'e' &&
+                                 cmu.Has(word.Key.substr(1)) &&
+                                 (StartsWith(word.Ipa, "ə") || StartsWith(word.Ipa, "ɪ"));
+            if (past || ePrefix || word.Key.find('-') != std::string::npos) {
+                recheck.push_back(i);
+            }
         }
         // Forms for the parts of speech the Chinese lines show. Names ("China",
         // "Paris") get none: "chinas", "parises" are wrong and the lower-case
@@ -1040,6 +1071,7 @@ int DictionaryBuilder::Run(std::ostream& log) {
         }
         for (auto& [i, lines] : formLines) {
             Headword& word = words_[i];
+            formFirst.insert(i);
             word.Gloss.insert(word.Gloss.begin(), lines.front().Words.front());
             if (word.Source == Headword::GlossSource::Fallback || word.Gloss.size() > kGlossWords) {
                 word.Gloss.resize(1);
@@ -1057,6 +1089,30 @@ int DictionaryBuilder::Run(std::ostream& log) {
         for (size_t n = 0; n < askEspeak.size(); ++n) {
             words_[askEspeak[n]].Ipa = answers[n];
             coverage_.IpaFromEspeak += answers[n].empty() ? 0 : 1;
+        }
+    }
+    if (options_.Espeak && !recheck.empty()) {
+        std::vector<std::string> texts;
+        for (size_t i : recheck) {
+            texts.push_back(words_[i].Key);
+        }
+        const std::vector<std::string> answers = CmuPhonetics::AskEspeak(texts);
+        for (size_t n = 0; n < recheck.size(); ++n) {
+            Headword& word = words_[recheck[n]];
+            if (answers[n].empty()) {
+                continue;
+            }
+            if (word.Key.find('-') != std::string::npos) {
+                word.Ipa = CmuPhonetics::MovePrimaryStress(word.Ipa, answers[n]);
+            } else if (inflections.IrregularPastForm(word.Key) ||
+                       StartsWith(answers[n], "ˈi")) {
+                coverage_.IpaCorrected += word.Ipa != answers[n] ? 1 : 0;
+                // "wound" shown first as the past of "wind" keeps the
+                // lexicon's reading first: waʊnd - wund.
+                word.Ipa = formFirst.contains(recheck[n]) && word.Ipa != answers[n]
+                               ? word.Ipa + kReadingSeparator + answers[n]
+                               : answers[n];
+            }
         }
     }
 

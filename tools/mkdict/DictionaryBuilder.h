@@ -43,7 +43,7 @@ struct Coverage {
     // Where the first gloss came from: the hand-checked list, the
     // frequency-ranked dictionary senses, a synonym, a derivation ("sadly"
     // from "sad"), or nothing (English definition head only).
-    size_t Ipa = 0, IpaFromEspeak = 0;
+    size_t Ipa = 0, IpaFromEspeak = 0, IpaCorrected = 0;
     size_t Inflections = 0;
     size_t GlossChecked = 0, GlossRanked = 0, GlossSynonym = 0, GlossDerived = 0,
            GlossFallback = 0;

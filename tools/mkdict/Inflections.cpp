@@ -152,6 +152,8 @@ bool Inflections::ParseIrregularVerbs(std::string_view json) {
         auto& pairs = irregular_[verb];
         for (size_t i = 0; i + 1 < strings.size(); i += 2) {
             pairs.emplace_back(strings[i], strings[i + 1]);
+            pastForms_.insert(strings[i]);
+            pastForms_.insert(strings[i + 1]);
         }
         if (pairs.empty()) {
             irregular_.erase(verb);

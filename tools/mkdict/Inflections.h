@@ -5,6 +5,7 @@
 #include "tools/mkdict/WordNetReader.h"
 
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,6 +58,8 @@ public:
     bool ParseIrregularVerbs(std::string_view json);
     bool LoadIrregularVerbs(const std::string& path);
     size_t IrregularVerbCount() const { return irregular_.size(); }
+    // The word is the listed past or participle of some verb ("read", "wound").
+    bool IrregularPastForm(const std::string& word) const { return pastForms_.contains(word); }
 
     // Forms for the parts of speech given ('n', 'v', 'a'); syllables is the
     // syllable count of the word that inflects (0 when unknown). A phrase
@@ -83,6 +86,7 @@ private:
     mutable size_t rejected_ = 0; // a count for the coverage report only
     // verb -> (past, participle) pairs in list order
     std::map<std::string, std::vector<std::pair<std::string, std::string>>> irregular_;
+    std::set<std::string> pastForms_;
 };
 
 } // namespace tools
