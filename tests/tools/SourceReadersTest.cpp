@@ -125,6 +125,14 @@ TEST(CmuPhoneticsTest, ReadingsByPartOfSpeechPhrasesAndHyphenatedWords) {
     EXPECT_EQ(cmu.Ipa("book in", 'v'), "ˌbʊk ˈɪn");
     EXPECT_EQ(cmu.Ipa("read out"), ""); // a word is missing
     EXPECT_EQ(cmu.Ipa("insert"), "ˈɪnsɚt"); // no r after the r-coloured vowel
+    // A weak "er" before a vowel: the r begins the next syllable.
+    CmuPhonetics lexicon;
+    lexicon.Parse("(\"around\" nil (((er) 0) ((aw n d) 1)))\n"
+                  "(\"different\" nil (((d ih) 1) ((f er) 0) ((ax n t) 0)))\n"
+                  "(\"furry\" nil (((f er) 1) ((iy) 0)))\n");
+    EXPECT_EQ(lexicon.Ipa("around"), "əˈɹaʊnd");
+    EXPECT_EQ(lexicon.Ipa("different"), "ˈdɪfəɹənt");
+    EXPECT_EQ(lexicon.Ipa("furry"), "ˈfɝi");
     EXPECT_EQ(cmu.Syllables("book"), 1);
     EXPECT_EQ(cmu.Syllables("unknown"), 0);
 }

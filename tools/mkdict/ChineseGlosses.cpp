@@ -27,6 +27,8 @@ constexpr uint32_t kCommonLoanword = 50;
 constexpr uint32_t kCommonQualified = 100;
 // Bonus of a candidate that also means the headword's main sense.
 constexpr int kAgreement = 100;
+// Further penalty of a single character glossing a phrase.
+constexpr int kPhraseCharacter = 200;
 // Penalty per sense before the one that matched: an entry's first senses are
 // its main meaning.
 constexpr int kSensePenalty = 80;
@@ -90,16 +92,6 @@ int RareCharacterPenalty(std::string_view utf8) {
         }
     }
     return penalty;
-}
-
-size_t Utf8Length(std::string_view text) {
-    size_t count = 0;
-    for (char c : text) {
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) {
-            ++count;
-        }
-    }
-    return count;
 }
 
 bool PlainPhrase(std::string_view text) {
@@ -197,7 +189,7 @@ ChineseGlosses::ChineseGlosses(const std::vector<CedictEntry>& entries,
         }
         entryCount_[e] = count;
         const size_t length = Utf8Length(entry.Simplified);
-        const int lengthScore = length == 1   ? -150
+        const int lengthScore = length == 1   ? -250
                                 : length == 2 ? 0
                                 : length == 3 ? -20
                                               : -60 * static_cast<int>(length - 3);
@@ -306,6 +298,7 @@ std::vector<ChineseCandidate> ChineseGlosses::Candidates(
         bool Secondary; // the best match is not the entry's first sense
     };
     std::vector<Found> found;
+    const bool phrase = headword.find(' ') != std::string_view::npos;
     const auto it = exact_.find(AsciiLower(headword));
     if (it == exact_.end()) {
         return {};
@@ -313,6 +306,10 @@ std::vector<ChineseCandidate> ChineseGlosses::Candidates(
     for (const Posting& posting : it->second) {
         const CedictEntry& entry = entries_[posting.Entry];
         int score = Score(posting, capitalised);
+        // A phrase ("hold on") is rarely one character (把).
+        if (phrase && Utf8Length(entry.Simplified) == 1) {
+            score -= kPhraseCharacter;
+        }
         if (AgreesWith(entry, posting.Sense, context)) {
             // The entry means the headword's main sense wherever it lists it.
             score += kAgreement + kSensePenalty * posting.Sense;
@@ -338,7 +335,7 @@ std::vector<ChineseCandidate> ChineseGlosses::Candidates(
     std::sort(found.begin(), found.end(), better);
     // A single character used in a secondary sense ranks below a longer word
     // that contains it (照 "photo" below 照片); one whose first sense this is
-    // keeps its place (狗 "dog" above 疯狗).
+    // keeps its place (狗 "dog" above 疯狗, 书 "book" above 书本).
     for (size_t i = 0; i < found.size(); ++i) {
         if (!found[i].Secondary || Utf8Length(found[i].Candidate.Chinese) != 1) {
             continue;

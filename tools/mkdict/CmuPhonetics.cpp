@@ -149,6 +149,21 @@ bool CmuPhonetics::ParseLine(std::string_view line, std::string& word, std::stri
     if (syllables.empty()) {
         return false;
     }
+    // The lexicon ends a weak syllable in "er" before a syllable that starts
+    // with a vowel ("around": (er) (aw n d)); the r starts the next one:
+    // əˈɹaʊnd, ˈdɪfəɹənt.
+    static const std::set<std::string_view> vowels = {"aa", "ae", "ah", "ao", "aw", "ax",
+                                                      "ay", "eh", "er", "ey", "ih", "iy",
+                                                      "ow", "oy", "uh", "uw"};
+    for (size_t i = 0; i + 1 < syllables.size(); ++i) {
+        auto& [phones, stressed] = syllables[i];
+        auto& next = syllables[i + 1].first;
+        if (!stressed && !phones.empty() && phones.back() == "er" && !next.empty() &&
+            vowels.contains(next.front())) {
+            phones.back() = "ax";
+            next.insert(next.begin(), "r");
+        }
+    }
     ipa.clear();
     if (syllableCount != nullptr) {
         *syllableCount = static_cast<int>(syllables.size());

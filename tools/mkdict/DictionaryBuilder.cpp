@@ -160,6 +160,23 @@ std::vector<std::tuple<std::string, std::string, std::string>> FormNames(const I
     return out;
 }
 
+// The first vowel letter of a transcription ("ɹɛd": ɛ), to tell a past
+// reading from a present one; transcription details ("ˈɹɪtən", "ɹɪn") agree.
+std::string FirstVowel(std::string_view ipa) {
+    static const std::set<std::string_view> vowels = {"a", "e", "i", "o", "u", "æ", "ɑ", "ɔ",
+                                                      "ə", "ɚ", "ɛ", "ɝ", "ɪ", "ʊ", "ʌ"};
+    for (size_t pos = 0; pos < ipa.size();) {
+        const auto lead = static_cast<unsigned char>(ipa[pos]);
+        const size_t length = std::min<size_t>(lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1,
+                                               ipa.size() - pos);
+        if (vowels.contains(ipa.substr(pos, length))) {
+            return std::string(ipa.substr(pos, length));
+        }
+        pos += length;
+    }
+    return {};
+}
+
 // The head of a definition: its first clause, at most about 40 letters.
 std::string DefinitionHead(std::string_view definition) {
     std::string head = Trim(definition.substr(0, definition.find(';')));
@@ -224,6 +241,9 @@ bool FunctionWord(const std::vector<Headword::ChineseLine>& lines) {
                line.Label == "conj." || line.Label == "aux." || line.Label == "num.";
     });
 }
+
+// Penalty of a single character glossing a phrase.
+constexpr int kPhraseCharacter = 200;
 
 // How far below a direct candidate a synonym's candidate starts.
 constexpr int kSynonymPenalty = 100;
@@ -709,6 +729,17 @@ int DictionaryBuilder::Run(std::ostream& log) {
             if (candidates.empty()) {
                 return fallback(word, parts, lemma);
             }
+            // A phrase ("move back") is rarely one character (退), also when
+            // a synonym brought it.
+            if (word.Key.find(' ') != std::string::npos) {
+                for (ChineseCandidate& c : candidates) {
+                    c.Score -= Utf8Length(c.Chinese) == 1 ? kPhraseCharacter : 0;
+                }
+                std::stable_sort(candidates.begin(), candidates.end(),
+                                 [](const ChineseCandidate& a, const ChineseCandidate& b) {
+                                     return a.Score > b.Score;
+                                 });
+            }
             const char nonVerb = [&] {
                 for (char p : parts) {
                     if (p != 'v') {
@@ -1104,7 +1135,8 @@ int DictionaryBuilder::Run(std::ostream& log) {
             }
             if (word.Key.find('-') != std::string::npos) {
                 word.Ipa = CmuPhonetics::MovePrimaryStress(word.Ipa, answers[n]);
-            } else if (inflections.IrregularPastForm(word.Key) ||
+            } else if ((inflections.IrregularPastForm(word.Key) &&
+                        FirstVowel(word.Ipa) != FirstVowel(answers[n])) ||
                        StartsWith(answers[n], "ˈi")) {
                 coverage_.IpaCorrected += word.Ipa != answers[n] ? 1 : 0;
                 // "wound" shown first as the past of "wind" keeps the

@@ -118,4 +118,12 @@ bool FitsGbk(std::string_view utf8) {
     return platform::GbkToUtf8(platform::Utf8ToGbk(utf8)) == utf8;
 }
 
+size_t Utf8Length(std::string_view text) {
+    size_t count = 0;
+    for (char c : text) {
+        count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+    }
+    return count;
+}
+
 } // namespace tools

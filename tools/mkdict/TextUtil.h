@@ -31,6 +31,8 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes);
 bool FileExists(const std::string& path);
 // Appends the 32-bit value little-endian.
 inline void AppendLittle32(std::string& out, uint32_t value) { platform::AppendLe32(out, value); }
+// Characters (code points) of UTF-8 text.
+size_t Utf8Length(std::string_view text);
 // UTF-8 text GBK can hold completely (checked by a round trip).
 bool FitsGbk(std::string_view utf8);
 
