@@ -6,13 +6,18 @@
 #include "tools/service/ServiceServer.h"
 
 #include <gtest/gtest.h>
+#include <httplib.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -127,6 +132,45 @@ public:
 private:
     std::unique_ptr<standin::ServiceServer> server_;
     bool started_ = false;
+};
+
+// A loopback server that answers every request to its service page with a
+// set reply and counts the requests.
+class CannedService {
+public:
+    CannedService() {
+        server_.Get("/canned/sh.asp", [this](const httplib::Request&, httplib::Response& res) {
+            ++requests_;
+            std::lock_guard<std::mutex> lock(mutex_);
+            res.status = status_;
+            res.set_content(body_, "text/html");
+        });
+        port_ = server_.bind_to_any_port("127.0.0.1");
+        thread_ = std::thread([this] { server_.listen_after_bind(); });
+        while (!server_.is_running())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ~CannedService() {
+        server_.stop();
+        thread_.join();
+    }
+
+    void Reply(int status, std::string body) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        status_ = status;
+        body_ = std::move(body);
+    }
+    std::string Base() const { return "http://127.0.0.1:" + std::to_string(port_) + "/canned/"; }
+    int Requests() const { return requests_; }
+
+private:
+    httplib::Server server_;
+    std::thread thread_;
+    int port_ = 0;
+    std::atomic<int> requests_{0};
+    std::mutex mutex_;
+    int status_ = 200;
+    std::string body_;
 };
 
 } // namespace net::test

@@ -5,53 +5,9 @@
 #include "platform/Text.h"
 
 #include <gtest/gtest.h>
-#include <httplib.h>
-
-#include <atomic>
-#include <mutex>
-#include <thread>
 
 namespace net {
 namespace {
-
-// A loopback server that answers every request to its service page with a
-// set reply and counts the requests.
-class CannedService {
-public:
-    CannedService() {
-        server_.Get("/canned/sh.asp", [this](const httplib::Request&, httplib::Response& res) {
-            ++requests_;
-            std::lock_guard<std::mutex> lock(mutex_);
-            res.status = status_;
-            res.set_content(body_, "text/html");
-        });
-        port_ = server_.bind_to_any_port("127.0.0.1");
-        thread_ = std::thread([this] { server_.listen_after_bind(); });
-        while (!server_.is_running())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ~CannedService() {
-        server_.stop();
-        thread_.join();
-    }
-
-    void Reply(int status, std::string body) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        status_ = status;
-        body_ = std::move(body);
-    }
-    std::string Base() const { return "http://127.0.0.1:" + std::to_string(port_) + "/canned/"; }
-    int Requests() const { return requests_; }
-
-private:
-    httplib::Server server_;
-    std::thread thread_;
-    int port_ = 0;
-    std::atomic<int> requests_{0};
-    std::mutex mutex_;
-    int status_ = 200;
-    std::string body_;
-};
 
 class TShakeHandTest : public ::testing::Test {
 protected:
@@ -139,7 +95,7 @@ TEST_F(TShakeHandTest, EveryOperationAgainstTheService) {
 }
 
 TEST_F(TShakeHandTest, RepliesWithoutTheirFieldsAreFailures) {
-    CannedService canned;
+    test::CannedService canned;
     sandbox_.SetServiceBase(canned.Base());
     std::vector<std::string> lines{"kept"};
 
@@ -174,7 +130,7 @@ TEST_F(TShakeHandTest, RepliesWithoutTheirFieldsAreFailures) {
 }
 
 TEST_F(TShakeHandTest, SomeOperationsMakeNoRequest) {
-    CannedService canned;
+    test::CannedService canned;
     sandbox_.SetServiceBase(canned.Base());
     const std::string url = client_.MakeFileUrl(9, 0x1234);
     EXPECT_EQ(url, client_.LastUrl());

@@ -13,6 +13,8 @@ std::span<const Command> AllCommands() {
                 RunShow},
         Command{"cdf", "inspect a compound data file (list, get)", RunCdf},
         Command{"help", "print the help document as the help window lays it out", RunHelp},
+        Command{"packages", "list the service's vocabulary packages, installed or missing",
+                RunPackages},
     };
     return commands;
 }

@@ -43,5 +43,6 @@ int RunCdf(const CommandArgs& args);
 int RunSearch(const CommandArgs& args);
 int RunShow(const CommandArgs& args);
 int RunHelp(const CommandArgs& args);
+int RunPackages(const CommandArgs& args);
 
 } // namespace tools

@@ -11,6 +11,7 @@
 #include "tools/mkdict/IndexWriter.h"
 #include "tools/mkdict/ProfanityFilter.h"
 #include "tools/mkdict/ServiceDataWriter.h"
+#include "tools/mkdict/UpdateWriter.h"
 #include "tools/mkdict/SpokenFrequencies.h"
 #include "tools/mkdict/TextUtil.h"
 #include "tools/mkdict/WordLists.h"
@@ -1198,7 +1199,8 @@ int DictionaryBuilder::Run(std::ostream& log) {
     if (!IndexWriter::Write(out + "/voc.dat", lines, &coverage_.ChineseCharacters) ||
         !EntryWriter::Write(words_, out, options_.ServiceFolder) ||
         !BaseInfoWriter::Write(words_, out + "/vbi.dat") ||
-        !ServiceDataWriter::Write(out + "/sd.102")) {
+        !ServiceDataWriter::Write(out + "/sd.102") ||
+        (!options_.ServiceFolder.empty() && !UpdateWriter::Write(options_.ServiceFolder))) {
         log << "quendic-mkdict: cannot write the dictionary into " << out << "\n";
         return 1;
     }

@@ -117,9 +117,11 @@ std::string ServiceDataWriter::AdRecord() {
            core::MakeTagField(platform::Utf8ToGbk("词典数据许可 CC BY-SA 4.0"), "Title");
 }
 
-bool ServiceDataWriter::Write(const std::string& path) {
+bool ServiceDataWriter::Write(const std::string& path) { return Write(path, HelpLines()); }
+
+bool ServiceDataWriter::Write(const std::string& path, const std::vector<std::string>& helpLines) {
     std::string help;
-    for (const std::string& line : HelpLines()) {
+    for (const std::string& line : helpLines) {
         help += platform::Utf8ToGbk(line) + "\r\n";
     }
     ContainerBuilder cdf;

@@ -23,6 +23,8 @@ public:
     static std::string AdRecord();
     // False on a write error; an existing file is replaced.
     static bool Write(const std::string& path);
+    // The same with another help document (UTF-8 lines).
+    static bool Write(const std::string& path, const std::vector<std::string>& helpLines);
 };
 
 } // namespace tools

@@ -12,6 +12,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
+#include <sys/socket.h>
 
 namespace standin {
 namespace {
@@ -124,6 +125,12 @@ void ServiceServer::Stop() {
 
 void ServiceServer::Route() {
     server_->new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
+    // Address reuse after a restart, but no port sharing: a second service
+    // on a port in use must fail, not split the requests with the first.
+    server_->set_socket_options([](int socket) {
+        int yes = 1;
+        ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
 
     server_->Get(
         "/qv/sh.asp", [this](const httplib::Request& request, httplib::Response& response) {
