@@ -18,7 +18,9 @@ struct CliRun {
 CliRun RunPackages(const test::Sandbox& sandbox) {
     const std::string err = sandbox.Root() + "/stderr.txt";
     CliRun run;
-    std::FILE* pipe = ::popen(("'" QUENDIC_CLI_PATH "' packages 2>'" + err + "'").c_str(), "r");
+    const std::string command =
+        sandbox.ShellEnvironment() + "'" QUENDIC_CLI_PATH "' packages 2>'" + err + "'";
+    std::FILE* pipe = ::popen(command.c_str(), "r");
     char buffer[4096];
     size_t n;
     while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)

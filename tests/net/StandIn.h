@@ -65,6 +65,13 @@ public:
     std::string Home() const { return root_ + "/home"; }
     std::string Data() const { return root_ + "/data"; }
 
+    // The same environment for a program the test starts, as shell
+    // assignments to put before its command line.
+    std::string ShellEnvironment() const {
+        return "QUENDIC_HOME='" + Home() + "' QUENDIC_USER_HOME='" + Home() +
+               "' QUENDIC_REGISTRY='" + root_ + "/registry' ";
+    }
+
     // Makes `base` the service base of sd.102 in the program folder.
     void SetServiceBase(const std::string& base) const {
         storage::TCDF data(core::ServiceDataFile(core::kServiceBaseMember));

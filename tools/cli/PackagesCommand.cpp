@@ -1,5 +1,5 @@
 // quendic-cli packages: the service's package list through the program's own
-// client, each package marked as installed or missing in the program folder.
+// client, each package marked as installed or missing.
 #include "tools/cli/Commands.h"
 
 #include "core/TaggedText.h"
@@ -20,7 +20,8 @@ constexpr const char* kPackagesUsage =
     "Asks the service (sd.102's address, else http://127.0.0.1:8102/qv/) for its\n"
     "package list and prints one line per package, fields separated by tabs: the\n"
     "package number (two hex digits), its title (UTF-8), its size in bytes, and\n"
-    "\"installed\" or \"missing\" (whether 11/XX.dat is in the program folder).\n"
+    "\"installed\" or \"missing\" (whether 11/XX.dat is in the user or the program\n"
+    "folder).\n"
     "exit status: 0 a list, 2 bad usage, no answer or no packages\n";
 
 } // namespace
@@ -57,7 +58,7 @@ int RunPackages(const CommandArgs& args) {
         char name[24];
         std::snprintf(name, sizeof name, "11\\%02X.dat", static_cast<unsigned>(*number));
         std::error_code error;
-        const bool installed = std::filesystem::exists(platform::InProgramFolder(name), error);
+        const bool installed = std::filesystem::exists(platform::DataFile(name), error);
         std::printf("%02X\t%s\t%s\t%s\n", static_cast<unsigned>(*number),
                     platform::GbkToUtf8(core::GetTagValue(line, "JMMC")).c_str(),
                     size ? std::to_string(*size).c_str() : "?",
