@@ -180,6 +180,12 @@ TEST(ProfanityFilterTest, WholeEnglishWordsAndSimplifiedChineseSubstrings) {
     EXPECT_TRUE(filter.ChineseHas("婊子"));
     EXPECT_FALSE(filter.ChineseHas("妈妈"));
     EXPECT_FALSE(ProfanityFilter().ParseEnglish("[]"));
+    // A second list in a module; a word can be allowed again.
+    ASSERT_TRUE(filter.ParseEnglish("module.exports = [\"god\", \"goddamn\"];"));
+    EXPECT_TRUE(filter.EnglishHas("Thank God"));
+    filter.Allow("god");
+    EXPECT_FALSE(filter.EnglishHas("Thank God"));
+    EXPECT_TRUE(filter.EnglishHas("You are goddamn right!"));
 }
 
 } // namespace

@@ -186,6 +186,8 @@ tools::BuildOptions WriteInputs(const std::string& folder) {
                                     "跑步 800 v\n智能手机 300 n\n");
     options.ProfanityEnglish = folder + "/profanity-en.json";
     Write(options.ProfanityEnglish, "[\"fuck\", \"s&m\"]");
+    options.ProfanityEnglishMore = folder + "/profanity-en-more.js";
+    Write(options.ProfanityEnglishMore, "module.exports = [\"damn\", \"god\"];\n");
     options.ProfanityChinese = folder + "/profanity-zh.json";
     Write(options.ProfanityChinese, "{\"words\": [\"他媽的\"]}");
 

@@ -386,6 +386,7 @@ std::string DictionaryBuilder::MissingInput() const {
         {&options_.ChineseFrequency, "Chinese word frequencies", "Debian package python3-jieba"},
         {&options_.ProfanityEnglish, "English profanity list", "npm package leo-profanity"},
         {&options_.ProfanityChinese, "Chinese profanity list", "npm package bad-words-chinese"},
+        {&options_.ProfanityEnglishMore, "English profanity list", "npm package badwords-list"},
     };
     for (const Need& need : needs) {
         if (need.Path->empty() || !FileExists(*need.Path)) {
@@ -538,14 +539,21 @@ int DictionaryBuilder::Run(std::ostream& log) {
     ProfanityFilter profanity;
     {
         std::string english;
+        std::string more;
         std::string chinese;
         if (!ReadWholeFile(options_.ProfanityEnglish, english) ||
+            !ReadWholeFile(options_.ProfanityEnglishMore, more) ||
             !ReadWholeFile(options_.ProfanityChinese, chinese) ||
-            !profanity.ParseEnglish(english) ||
+            !profanity.ParseEnglish(english) || !profanity.ParseEnglish(more) ||
             !profanity.ParseChinese(chinese, cedict.Entries())) {
             log << "quendic-mkdict: a profanity list could not be read; reinstall it with "
                    "scripts/setup.sh\n";
             return 2;
+        }
+        // Words whose main sense is harmless in an example sentence.
+        for (const char* word : {"god", "hell", "balls", "bum", "nazi", "homo", "pawn", "retard",
+                                 "dyke", "shag", "hoar", "willies", "dogging", "cox", "knob"}) {
+            profanity.Allow(word);
         }
     }
     // A qualifier of a head word ("creative" in "creative inspiration"): an

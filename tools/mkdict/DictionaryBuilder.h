@@ -33,6 +33,7 @@ struct BuildOptions {
     std::string Spoken;    // spoken-English word counts (JSON)
     std::string ChineseFrequency; // Chinese word counts ("word count tag" lines)
     std::string ProfanityEnglish; // JSON array of English words
+    std::string ProfanityEnglishMore; // a broader list (a module exporting an array)
     std::string ProfanityChinese; // JSON {"words": [...]} of Chinese words
 };
 

@@ -20,6 +20,9 @@ public:
     // `entries` turn traditional characters into simplified ones.
     bool ParseChinese(std::string_view json, const std::vector<CedictEntry>& entries);
     void AddChinese(std::string word) { chinese_.push_back(std::move(word)); }
+    // Takes a listed word off again: a broad list names words whose main
+    // sense is harmless in an example ("God", "hell", "pawn").
+    void Allow(const std::string& word) { english_.erase(word); }
 
     bool EnglishHas(std::string_view text) const;
     bool ChineseHas(std::string_view utf8) const;

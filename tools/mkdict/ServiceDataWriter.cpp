@@ -62,8 +62,9 @@ std::vector<std::string> ServiceDataWriter::HelpLines() {
     para("中文词频（用于释义与例句的排序和筛选）：jieba 分词词典（Copyright 2012-2017 Sun Junyi，"
          "MIT 许可）。",
          0);
-    para("例句不雅词过滤：leo-profanity（MIT，Copyright (c) 2017 Nathachai Thongniran）与 "
-         "bad-words-chinese（MIT，Copyright (c) 2016 Peiyu Chen）的词表；词表本身不随词典发布。",
+    para("例句不雅词过滤：leo-profanity（MIT，Copyright (c) 2017 Nathachai Thongniran）、"
+         "badwords-list（MIT，Copyright (c) 2013 Maurice Butler）与 bad-words-chinese（MIT，"
+         "Copyright (c) 2016 Peiyu Chen）的词表；词表本身不随词典发布。",
          0);
     para("英文解释、同义词、英文例句、词频与不规则词形：WordNet 3.0。", 0);
     for (const char* text :

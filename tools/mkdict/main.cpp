@@ -15,7 +15,8 @@ void Usage() {
            "                      [--verbs FILE] [--wordnet DIR] [--cmudict FILE]\n"
            "                      [--overrides FILE] [--word-lists DIR] [--spoken FILE]\n"
            "                      [--chinese-frequency FILE] [--profanity-en FILE]\n"
-           "                      [--profanity-zh FILE] [--list FILE] [--explain WORD]\n"
+           "                      [--profanity-zh FILE] [--profanity-en-more FILE]\n"
+           "                      [--list FILE] [--explain WORD]\n"
            "  Without --full: the sample (the most frequent words, their phrases, recordings\n"
            "  for the first --audio words). --full: every headword with a Chinese gloss, no\n"
            "  recordings unless --audio is given.\n";
@@ -46,6 +47,7 @@ int main(int argc, char** argv) {
     options.ChineseFrequency = "/usr/lib/python3/dist-packages/jieba/dict.txt";
     options.ProfanityEnglish = nodeModules + "/leo-profanity/dictionary/default.json";
     options.ProfanityChinese = nodeModules + "/bad-words-chinese/libs/badWordsChinese.json";
+    options.ProfanityEnglishMore = nodeModules + "/badwords-list/lib/array.js";
     bool audioGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
@@ -86,6 +88,8 @@ int main(int argc, char** argv) {
             options.ProfanityEnglish = argv[++i];
         } else if (arg == "--profanity-zh") {
             options.ProfanityChinese = argv[++i];
+        } else if (arg == "--profanity-en-more") {
+            options.ProfanityEnglishMore = argv[++i];
         } else if (ParseCount(argv[i + 1], count) && (arg == "--words" || arg == "--phrases" ||
                                                       arg == "--audio" || arg == "--jobs")) {
             ++i;

@@ -147,8 +147,8 @@ for (const [band, words] of bands) {
     for (const candidate of [word, ...bases(word)]) {
       try {
         const entry = execFileSync(cli, ["show", "--width", "110", candidate],
-          { env, encoding: "utf8" });
-        const found = execFileSync(cli, ["search", "--all", candidate], { env, encoding: "utf8" })
+          { env, encoding: "utf8", stdio: ["ignore", "pipe", "ignore"] });
+        const found = execFileSync(cli, ["search", "--all", candidate], { env, encoding: "utf8", stdio: ["ignore", "pipe", "ignore"] })
           .split("\n").find((l) => l.slice(0, 30).trim().toLowerCase() === candidate);
         if (candidate !== word) console.log(`(through its base form "${candidate}")`);
         console.log(`list: ${found === undefined ? "(not listed)" : found.slice(31)}`);
