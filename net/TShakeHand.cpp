@@ -19,16 +19,15 @@ std::string TShakeHand::ServiceUrl(std::string_view page) {
 }
 
 bool TShakeHand::FetchStream(std::string_view url, std::string& stream) {
-    std::string address(url);
-    if (platform::LowerAscii(address).find("http://") == std::string::npos)
-        address = "http://" + address;
+    // HttpFetch puts "http://" in front of an address without a scheme (an
+    // "https://" one is kept as it is).
     platform::HttpRequest request;
     request.connectTimeoutSeconds = kRequestSeconds;
     request.totalTimeoutSeconds = kRequestSeconds;
     std::string body;
     bool tooLarge = false;
     const platform::HttpReply reply =
-        platform::HttpFetch(address, request, [&](std::string_view piece) {
+        platform::HttpFetch(url, request, [&](std::string_view piece) {
             if (piece.size() > kMaxReplyBytes - body.size()) {
                 tooLarge = true;
                 return false;

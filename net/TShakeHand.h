@@ -34,8 +34,8 @@ public:
     // The complete address of the last request built (MakeFileUrl included).
     const std::string& LastUrl() const { return lastUrl_; }
 
-    // Transport. "http://" is put in front of an address that does not hold
-    // it. The HTTP status is not examined: an error page is a reply like any
+    // Transport. "http://" is put in front of an address without "http://"
+    // or "https://". The HTTP status is not examined: an error page is a reply like any
     // other. False for no connection, a time-out or a reply over
     // kMaxReplyBytes; the output is then left as it was.
     bool FetchStream(std::string_view url, std::string& stream);
