@@ -51,7 +51,7 @@ std::string ServiceFolder::FilePath(uint32_t fileClass, uint32_t fileNumber) con
         std::snprintf(name, sizeof name, "%02X.dat", static_cast<unsigned>(fileNumber));
         path = root_ + "/11/" + name;
     } else if (fileClass == net::kClassUpdateFile) {
-        for (const UpdateFile& update : Updates())
+        for (const UpdateFile& update : ListedUpdates())
             if (update.Fid == fileNumber)
                 return update.Path;
         return {};
@@ -100,18 +100,28 @@ std::string ServiceFolder::NetworkOf(std::string_view ip) const {
     return bestLength > 0 ? best : Gbk("未知");
 }
 
-std::vector<UpdateFile> ServiceFolder::Updates() const {
+std::vector<UpdateFile> ServiceFolder::ListedUpdates() const {
     std::vector<UpdateFile> updates;
-    for (const std::string& line : Lines("updates/updates.lst")) {
+    for (std::string& line : Lines("updates/updates.lst")) {
         const std::optional<uint32_t> fid = platform::ParseHex32(core::GetTagValue(line, "FID"));
         if (!fid || *fid == net::kUpdateListNumber)
             continue;
-        UpdateFile update{*fid, {}, root_ + "/updates/" + Hex8(*fid)};
+        std::string path = root_ + "/updates/" + Hex8(*fid);
+        if (IsRegularFile(path))
+            updates.push_back({*fid, std::move(line), std::move(path)});
+    }
+    return updates;
+}
+
+std::vector<UpdateFile> ServiceFolder::Updates() const {
+    std::vector<UpdateFile> updates;
+    for (UpdateFile& update : ListedUpdates()) {
         std::error_code error;
         const auto size = std::filesystem::file_size(update.Path, error);
-        if (error || !IsRegularFile(update.Path) || size > UINT32_MAX)
+        if (error || size > UINT32_MAX)
             continue;
-        update.Record = core::MakeTagField(Hex8(*fid), "FID");
+        const std::string line = std::move(update.Record);
+        update.Record = core::MakeTagField(Hex8(update.Fid), "FID");
         for (const char* tag : {"LFn", "LFp"})
             update.Record += core::MakeTagField(core::GetTagValue(line, tag), tag);
         update.Record += core::MakeTagField(Hex8(storage::FileCrc32(update.Path)), "FCrc");

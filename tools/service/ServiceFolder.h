@@ -54,6 +54,9 @@ public:
 
 private:
     std::vector<std::string> Lines(std::string_view name) const;
+    // The updates of updates.lst with a number and a file, Record holding
+    // the line as listed (no file is read).
+    std::vector<UpdateFile> ListedUpdates() const;
 
     std::string root_;
 };
