@@ -4,6 +4,7 @@
 #include "platform/Environment.h"
 #include "platform/FileHandle.h"
 #include "platform/FileIO.h"
+#include "platform/FileLock.h"
 #include "platform/Http.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
@@ -11,6 +12,7 @@
 #include "storage/TCode.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -69,6 +71,30 @@ bool SaveLines(const std::string& path, const std::vector<std::string>& lines, b
     if (zip && !storage::ZipStream(bytes))
         return false;
     return platform::WriteFileAtomically(path, bytes);
+}
+
+// Renames a damaged file to the first free name of path + ".damaged",
+// ".damaged.1", ...; an earlier damaged copy is never replaced.
+bool KeepAside(const std::string& path) {
+    constexpr int kMaxCopies = 1000;
+    for (int n = 0; n < kMaxCopies; ++n) {
+        std::string aside = path + ".damaged";
+        if (n > 0)
+            aside += "." + std::to_string(n);
+        if (renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0)
+            return true;
+        if (errno == EEXIST)
+            continue;
+        // File systems without RENAME_NOREPLACE: the writers' lock is held,
+        // so a name seen free stays free until the rename.
+        if (errno != EINVAL && errno != ENOSYS)
+            return false;
+        struct stat info {};
+        if (lstat(aside.c_str(), &info) == 0)
+            continue;
+        return errno == ENOENT && rename(path.c_str(), aside.c_str()) == 0;
+    }
+    return false;
 }
 
 std::string UrlEscape(std::string_view text) {
@@ -239,10 +265,40 @@ std::vector<std::string> LoadListFile(const std::string& path, bool unzip) {
     return LoadLines(path, unzip);
 }
 
-bool AppendListFile(std::string_view line, const std::string& path, bool zip) {
-    std::vector<std::string> lines = LoadLines(path, zip);
-    lines.emplace_back(line);
+bool UpdateListFile(const std::string& path, bool zip,
+                    const std::function<bool(std::vector<std::string>& lines)>& change) {
+    const platform::FileLock lock(path);
+    if (!lock.Held())
+        return false;
+    std::vector<std::string> lines;
+    std::optional<std::string> bytes = platform::ReadWholeFile(path);
+    if (!bytes && errno != ENOENT)
+        return false;
+    if (bytes && !bytes->empty()) {
+        if (zip && !storage::UnzipStream(*bytes)) {
+            if (!KeepAside(path))
+                return false;
+        } else {
+            lines = platform::SplitLines(*bytes);
+        }
+    }
+    if (!change(lines))
+        return false;
     return SaveLines(path, lines, zip);
+}
+
+bool AppendListFile(std::string_view line, const std::string& path, bool zip) {
+    return UpdateListFile(path, zip, [line](std::vector<std::string>& lines) {
+        lines.emplace_back(line);
+        return true;
+    });
+}
+
+bool AppendListFile(const std::vector<std::string>& added, const std::string& path, bool zip) {
+    return UpdateListFile(path, zip, [&added](std::vector<std::string>& lines) {
+        lines.insert(lines.end(), added.begin(), added.end());
+        return true;
+    });
 }
 
 std::string IpLookupAddress() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -68,10 +69,24 @@ bool WriteNameValue(std::string_view name, std::string_view value, std::string_v
 // `unzip` is set. Empty when the file is missing, or does not unzip.
 std::vector<std::string> LoadListFile(const std::string& path, bool unzip);
 
-// Loads the list as LoadListFile does, appends `line` and writes the whole
-// list back (ZipStream form when `zip` is set) through a temporary file that is
-// renamed over the old one. False when the file cannot be written.
+// Changes a list file as one step: under the file's writers' lock
+// (platform::FileLock on `path`) it loads the lines as LoadListFile does, lets
+// `change` alter them and, when `change` returns true, writes them back (in the
+// ZipStream form when `zip` is set) through a temporary file that is renamed
+// over the old one. Readers never see a half-written file, and two writers
+// (threads or processes) never lose each other's lines.
+//
+// A file that is there but does not unzip is never overwritten: it is renamed
+// aside to `path` + ".damaged" (".damaged.1", ".damaged.2", ... when that name
+// is taken) and the list starts empty. An empty file counts as an empty list.
+// False when the file cannot be read (other than missing), kept aside or
+// written, or `change` returned false; the file is then as it was.
+bool UpdateListFile(const std::string& path, bool zip,
+                    const std::function<bool(std::vector<std::string>& lines)>& change);
+
+// UpdateListFile appending `line`, or all of `lines` in one write.
 bool AppendListFile(std::string_view line, const std::string& path, bool zip);
+bool AppendListFile(const std::vector<std::string>& lines, const std::string& path, bool zip);
 
 // The base address of the IP lookup service, taken from $QUENDIC_IPS_URL at
 // start (platform::Environment; for example "http://127.0.0.1:8080"); empty

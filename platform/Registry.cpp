@@ -2,15 +2,14 @@
 
 #include "platform/ByteOrder.h"
 #include "platform/Environment.h"
-#include "platform/FileHandle.h"
 #include "platform/FileIO.h"
+#include "platform/FileLock.h"
 #include "platform/Text.h"
 
 #include <cerrno>
 #include <charconv>
 #include <fcntl.h>
 #include <filesystem>
-#include <sys/file.h>
 #include <unistd.h>
 #include <vector>
 
@@ -288,31 +287,22 @@ Store Load() {
     return Parse(ReadWholeFile(RegistryFile()).value_or(std::string()));
 }
 
-// Holds the writers' lock for its lifetime.
-class WriteLock {
-public:
-    explicit WriteLock(const std::string& registry) {
-        std::error_code error;
-        auto folder = std::filesystem::path(registry).parent_path();
-        if (!folder.empty())
-            std::filesystem::create_directories(folder, error);
-        file_ = FileHandle::Open(registry + ".lock", O_RDWR | O_CREAT, 0600);
-        file_.Lock(LOCK_EX);
-    }
-
-    bool held() const { return file_.IsOpen(); }
-
-private:
-    FileHandle file_; // closing it releases the lock
-};
+// The writers' lock, taken after making the folder that holds the store.
+FileLock LockStore(const std::string& registry) {
+    std::error_code error;
+    auto folder = std::filesystem::path(registry).parent_path();
+    if (!folder.empty())
+        std::filesystem::create_directories(folder, error);
+    return FileLock(registry);
+}
 
 // Runs `change` on the current store under the writers' lock and writes the
 // store back when `change` reports a modification. `change` returns false for
 // failure, true for success; it sets `modified` when the store must be saved.
 template <class Change> bool Modify(Change change) {
     std::string path = RegistryFile();
-    WriteLock lock(path);
-    if (!lock.held())
+    const FileLock lock = LockStore(path);
+    if (!lock.Held())
         return false;
     std::optional<std::string> text = ReadWholeFile(path);
     if (!text && errno != ENOENT)

@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
+#include <thread>
 #include <zlib.h>
 
 namespace {
@@ -199,8 +200,70 @@ TEST(UtilitiesTest, ListFilesPlainAndZipped) {
     EXPECT_EQ(core::LoadListFile(folder / "z.dat", true), (Lines{"z1", "z2"}));
     // Not in the zipped form: nothing comes back.
     EXPECT_TRUE(core::LoadListFile(folder / "l.txt", true).empty());
-    EXPECT_EQ(FileNames(folder.Path()), (Lines{"l.txt", "z.dat"}));
+    // No temporary file stays; the writers' lock files do.
+    EXPECT_EQ(FileNames(folder.Path()), (Lines{"l.txt", "l.txt.lock", "z.dat", "z.dat.lock"}));
     EXPECT_FALSE(core::AppendListFile("x", folder / "no/such/l.txt", false));
+
+    ASSERT_TRUE(core::AppendListFile(Lines{"z3", "z4"}, folder / "z.dat", true));
+    EXPECT_EQ(core::LoadListFile(folder / "z.dat", true), (Lines{"z1", "z2", "z3", "z4"}));
+    // A change that gives up writes nothing.
+    const std::string before = ReadFileBytes(folder / "z.dat");
+    EXPECT_FALSE(core::UpdateListFile(folder / "z.dat", true, [](Lines& lines) {
+        lines.clear();
+        return false;
+    }));
+    EXPECT_EQ(ReadFileBytes(folder / "z.dat"), before);
+}
+
+TEST(UtilitiesTest, ListFileThatDoesNotUnzipIsKeptAsideNotOverwritten) {
+    TestFolder folder;
+    const std::string path = folder / "sol.dat";
+    WriteFileBytes(path, "damaged history one");
+    EXPECT_TRUE(core::LoadListFile(path, true).empty());
+    ASSERT_TRUE(core::AppendListFile("new", path, true));
+    EXPECT_EQ(core::LoadListFile(path, true), (Lines{"new"}));
+    EXPECT_EQ(ReadFileBytes(path + ".damaged"), "damaged history one");
+
+    // A second damage never replaces the first copy.
+    WriteFileBytes(path, "damaged history two");
+    ASSERT_TRUE(core::AppendListFile("newer", path, true));
+    EXPECT_EQ(core::LoadListFile(path, true), (Lines{"newer"}));
+    EXPECT_EQ(ReadFileBytes(path + ".damaged"), "damaged history one");
+    EXPECT_EQ(ReadFileBytes(path + ".damaged.1"), "damaged history two");
+
+    // An empty file holds nothing to keep.
+    WriteFileBytes(path, "");
+    ASSERT_TRUE(core::AppendListFile("fresh", path, true));
+    EXPECT_EQ(core::LoadListFile(path, true), (Lines{"fresh"}));
+    EXPECT_FALSE(std::filesystem::exists(path + ".damaged.2"));
+
+    // Something that cannot be read is left alone.
+    std::filesystem::create_directory(folder / "folder.dat");
+    EXPECT_FALSE(core::AppendListFile("x", folder / "folder.dat", true));
+    EXPECT_TRUE(std::filesystem::is_directory(folder / "folder.dat"));
+}
+
+TEST(UtilitiesTest, ListFileAppendsFromManyWritersAllArrive) {
+    TestFolder folder;
+    const std::string path = folder / "sol.dat";
+    constexpr int kWriters = 4;
+    constexpr int kLines = 25;
+    std::vector<std::thread> writers;
+    for (int w = 0; w < kWriters; ++w)
+        writers.emplace_back([&, w] {
+            for (int i = 0; i < kLines; ++i)
+                EXPECT_TRUE(core::AppendListFile(std::to_string(w * 100 + i), path, true));
+        });
+    for (std::thread& writer : writers)
+        writer.join();
+    Lines lines = core::LoadListFile(path, true);
+    std::sort(lines.begin(), lines.end());
+    Lines expected;
+    for (int w = 0; w < kWriters; ++w)
+        for (int i = 0; i < kLines; ++i)
+            expected.push_back(std::to_string(w * 100 + i));
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(lines, expected);
 }
 
 TEST(UtilitiesTest, IpLookupNeedsConfiguredAddress) {
