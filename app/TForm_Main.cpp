@@ -7,6 +7,7 @@
 #include "platform/Gbk.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
+#include "platform/Text.h"
 #include "service/qt/TForm_Help.h"
 #include "study/VocBaseData.h"
 #include "study/qt/TForm_EnFollowMP3.h"
@@ -45,15 +46,6 @@ QString Utf8(const char* text) {
 
 std::string QueryBoxGbk(const QLineEdit* edit) {
     return platform::Utf8ToGbk(edit->text().toStdString());
-}
-
-std::string Trimmed(const std::string& text) {
-    size_t first = 0, last = text.size();
-    while (first < last && static_cast<unsigned char>(text[first]) <= 32)
-        ++first;
-    while (last > first && static_cast<unsigned char>(text[last - 1]) <= 32)
-        --last;
-    return text.substr(first, last - first);
 }
 
 // The designed advertisement picture, shown while sd.102 has none.
@@ -224,7 +216,7 @@ void TForm_Main::OpenSelectedEntry() {
 }
 
 void TForm_Main::OpenQueryEntry() {
-    std::string word = Trimmed(QueryBoxGbk(Frame_Dic1->LabeledEdit_Input));
+    std::string word(platform::Trimmed(QueryBoxGbk(Frame_Dic1->LabeledEdit_Input)));
     if (!word.empty())
         OpenEntry(word);
 }

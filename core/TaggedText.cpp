@@ -83,4 +83,25 @@ std::string MakeTagField(std::string_view value, std::string_view tag) {
     return field;
 }
 
+std::string FieldSafe(std::string_view value) {
+    std::string safe;
+    safe.reserve(value.size());
+    for (size_t i = 0; i < value.size();) {
+        const size_t length = platform::GbkCharLength(value, i);
+        const char c = value[i];
+        if (length == 2)
+            safe.append(value.substr(i, 2));
+        else if (c == '<')
+            safe += "\xA3\xBC"; // ＜
+        else if (c == '>')
+            safe += "\xA3\xBE"; // ＞
+        else if (c == '\r' || c == '\n')
+            safe += ' ';
+        else
+            safe += c;
+        i += length;
+    }
+    return safe;
+}
+
 } // namespace core

@@ -28,6 +28,12 @@ std::string GetTagValue(std::string_view text, std::string_view tag, bool caseSe
 // "<" + tag + ">" + value + "</" + tag + ">".
 std::string MakeTagField(std::string_view value, std::string_view tag);
 
+// `value` made safe to stand as the value of one field of a one-line record:
+// "<" and ">" become the full-width "＜" and "＞", CR and LF blanks, so no
+// value can end its field or its record early. Double-byte characters are
+// kept as they are.
+std::string FieldSafe(std::string_view value);
+
 // Position of the first occurrence of `needle` in `text` that starts on a
 // character boundary, at or after `from` (which must itself be a boundary);
 // std::string_view::npos when there is none. An empty needle matches at `from`.

@@ -21,17 +21,6 @@ constexpr char kStyleKey[] = "\xA1\xBE"
                              "Style="; // 【Style=
 constexpr std::uint32_t kSpacerRgb = 0xFFFFFF;
 
-std::string_view TrimBlanks(std::string_view text) {
-    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-    while (!text.empty() && blank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && blank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 } // namespace
 
 std::string MarkupValue(std::string_view line, std::string_view key) {
@@ -40,7 +29,7 @@ std::string MarkupValue(std::string_view line, std::string_view key) {
 
 bool IsMarkupComment(std::string_view line) {
     const std::size_t open = core::FindWholeChar(line, kKeyOpen, true);
-    return TrimBlanks(line.substr(0, open)) == "//";
+    return platform::Trimmed(line.substr(0, open)) == "//";
 }
 
 int MarkupStyleNo(std::string_view line) {

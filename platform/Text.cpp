@@ -31,6 +31,14 @@ std::optional<uint32_t> ParseHex32(std::string_view text) {
     return static_cast<uint32_t>(value);
 }
 
+std::string_view Trimmed(std::string_view text) {
+    while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ')
+        text.remove_suffix(1);
+    return text;
+}
+
 std::vector<std::string> SplitLines(std::string_view text) {
     std::vector<std::string> lines;
     size_t from = 0;

@@ -53,6 +53,10 @@ constexpr int HexDigitValue(char c) {
 // included. Leading zeros do not count against the width.
 std::optional<uint32_t> ParseHex32(std::string_view text);
 
+// The text without the bytes up to and including the blank (every byte at or
+// below 0x20) at either end.
+std::string_view Trimmed(std::string_view text);
+
 // Splits text into lines at CR LF, LF or a lone CR; a final line break does
 // not start an empty line.
 std::vector<std::string> SplitLines(std::string_view text);

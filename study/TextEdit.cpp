@@ -12,12 +12,4 @@ void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
     }
 }
 
-std::string_view Trimmed(std::string_view text) {
-    while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ')
-        text.remove_suffix(1);
-    return text;
-}
-
 } // namespace study

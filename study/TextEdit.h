@@ -9,7 +9,4 @@ namespace study {
 // replaced text is not searched again.
 void ReplaceAll(std::string& text, std::string_view from, std::string_view to);
 
-// The text without the bytes up to and including the blank at either end.
-std::string_view Trimmed(std::string_view text);
-
 } // namespace study

@@ -17,7 +17,7 @@ void ReadOption(const char* key, bool& option, const std::string& path) {
     std::string value;
     if (!core::ReadNameValue(key, value, path))
         return;
-    if (const std::optional<uint32_t> number = platform::ParseHex32(Trimmed(value)))
+    if (const std::optional<uint32_t> number = platform::ParseHex32(platform::Trimmed(value)))
         option = *number != 0;
 }
 
@@ -44,7 +44,7 @@ WindowPlace PlaceNearPointer(int x, int y, int width, int height, int screenWidt
 }
 
 bool VocBaseInfo::FindVocs(std::string_view text, VocSource& source) {
-    const std::string_view whole = Trimmed(text);
+    const std::string_view whole = platform::Trimmed(text);
     if (whole.empty())
         return false;
     std::vector<int64_t> ids;

@@ -5,6 +5,7 @@
 
 namespace {
 
+using core::FieldSafe;
 using core::GetTagValue;
 using core::MakeTagField;
 using core::TextBetween;
@@ -119,6 +120,17 @@ TEST(TaggedTextTest, MakeTagField) {
     const std::string record = MakeTagField("x", "A") + MakeTagField(MakeTagField("y", "B"), "C");
     EXPECT_EQ(record, "<A>x</A><C><B>y</B></C>");
     EXPECT_EQ(GetTagValue(record, "B"), "y");
+}
+
+TEST(TaggedTextTest, FieldSafeValueCannotEndItsFieldOrRecord) {
+    // "a</Msg><RID>9</RID>", a line break, 你.
+    const std::string hostile = "a</Msg><RID>9</RID>\r\n\xC4\xE3";
+    const std::string record = MakeTagField(FieldSafe(hostile), "Msg") + MakeTagField("1", "RID");
+    EXPECT_EQ(GetTagValue(record, "RID"), "1");
+    EXPECT_EQ(GetTagValue(record, "Msg"),
+              "a\xA3\xBC/Msg\xA3\xBE\xA3\xBCRID\xA3\xBE" "9"
+              "\xA3\xBC/RID\xA3\xBE  \xC4\xE3");
+    EXPECT_EQ(FieldSafe("\xC4\xE3 ok"), "\xC4\xE3 ok");
 }
 
 } // namespace

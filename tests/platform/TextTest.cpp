@@ -47,6 +47,13 @@ TEST(TextTest, SplitsLinesAtEveryKindOfBreak) {
     EXPECT_EQ(SplitLines(""), Lines{});
 }
 
+TEST(TextTest, TrimmedDropsControlBytesAndBlanksAtTheEndsOnly) {
+    EXPECT_EQ(Trimmed(" \t\r\n a b \x01"), "a b");
+    EXPECT_EQ(Trimmed(" \t "), "");
+    // A GBK character ending in a byte above 0x20 is never cut.
+    EXPECT_EQ(Trimmed("\xD3\xC3\xBB\xA7 "), "\xD3\xC3\xBB\xA7");
+}
+
 TEST(ByteOrderTest, ReadsWhatItWrites) {
     std::string bytes;
     AppendLe32(bytes, 0x00018E71);

@@ -20,28 +20,6 @@ std::string Ok() {
     return core::MakeTagField("OK", "Result");
 }
 
-// A stored chat text made safe for one field of one reply line: "<" and ">"
-// become their full-width forms and line breaks blanks, so that no message
-// can end its own field or record early.
-std::string FieldSafe(const std::string& gbk) {
-    std::string safe;
-    for (size_t i = 0; i < gbk.size(); i += platform::GbkCharLength(gbk, i)) {
-        const char c = gbk[i];
-        if (platform::GbkCharLength(gbk, i) == 2) {
-            safe.append(gbk, i, 2);
-        } else if (c == '<') {
-            safe += "\xA3\xBC"; // ＜
-        } else if (c == '>') {
-            safe += "\xA3\xBE"; // ＞
-        } else if (c == '\r' || c == '\n') {
-            safe += ' ';
-        } else {
-            safe += c;
-        }
-    }
-    return safe;
-}
-
 } // namespace
 
 std::string ServiceTime() {
@@ -93,9 +71,9 @@ PageReply ServicePage::Handle(std::string_view block, const Requester& requester
         for (const ChatRecord& record :
              database_.ChatAfter(v.ClientId, after < 0 ? 0 : after, kPollLimit))
             lines.push_back(core::MakeTagField(std::to_string(record.Rid), "RID") +
-                            core::MakeTagField(FieldSafe(record.Name), "Name") +
+                            core::MakeTagField(core::FieldSafe(record.Name), "Name") +
                             core::MakeTagField(record.Time, "Time") +
-                            core::MakeTagField(FieldSafe(record.Message), "Msg"));
+                            core::MakeTagField(core::FieldSafe(record.Message), "Msg"));
         return {200, platform::JoinCrLf(lines), {}};
     }
     case net::kOpFileAddress: {
