@@ -24,6 +24,8 @@ bool TShakeHand::FetchStream(std::string_view url, std::string& stream) {
     platform::HttpRequest request;
     request.connectTimeoutSeconds = kRequestSeconds;
     request.totalTimeoutSeconds = kRequestSeconds;
+    if (cancelled_ != nullptr)
+        request.cancelled = [flag = cancelled_] { return flag->load(); };
     std::string body;
     bool tooLarge = false;
     const platform::HttpReply reply =

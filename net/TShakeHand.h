@@ -3,6 +3,7 @@
 #include "net/Protocol.h"
 #include "net/TSHParam.h"
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -33,6 +34,12 @@ public:
 
     // The complete address of the last request built (MakeFileUrl included).
     const std::string& LastUrl() const { return lastUrl_; }
+
+    // While `*cancelled` is true (read from the requesting thread, at least
+    // once a second also while nothing arrives), a request stops and fails as
+    // if the service could not be reached. The flag must outlive the client;
+    // nullptr removes it. Lets another thread end a stalled request early.
+    void SetCancelFlag(const std::atomic<bool>* cancelled) { cancelled_ = cancelled; }
 
     // Transport. "http://" is put in front of an address without "http://"
     // or "https://". The HTTP status is not examined: an error page is a reply like any
@@ -89,6 +96,7 @@ private:
 
     TSHParam param_;
     std::string lastUrl_;
+    const std::atomic<bool>* cancelled_ = nullptr;
 };
 
 } // namespace net

@@ -157,5 +157,16 @@ TEST_F(TShakeHandTest, NoServiceIsAFailure) {
     EXPECT_EQ(lines, std::vector<std::string>{"kept"});
 }
 
+TEST_F(TShakeHandTest, CancelFlagFailsRequestsWhileSet) {
+    std::atomic<bool> cancelled{true};
+    client_.SetCancelFlag(&cancelled);
+    std::vector<std::string> lines{"kept"};
+    EXPECT_EQ(client_.SendChatMessage("a", "b"), "");
+    EXPECT_FALSE(client_.PollChat(0, lines));
+    EXPECT_EQ(lines, std::vector<std::string>{"kept"});
+    cancelled = false;
+    EXPECT_FALSE(core::GetTagValue(client_.SendChatMessage("a", "b"), "Time").empty());
+}
+
 } // namespace
 } // namespace net
