@@ -3,6 +3,7 @@
 #include "core/ServiceData.h"
 #include "platform/Environment.h"
 #include "storage/TCDF.h"
+#include "tools/service/DeskCommands.h"
 #include "tools/service/ServiceServer.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -141,6 +144,16 @@ private:
     bool started_ = false;
 };
 
+// Binds `server` (its handlers set) to a free loopback port and runs it on
+// `thread`; returns the port once it accepts connections.
+inline int ListenOnLoopback(httplib::Server& server, std::thread& thread) {
+    const int port = server.bind_to_any_port("127.0.0.1");
+    thread = std::thread([&server] { server.listen_after_bind(); });
+    while (!server.is_running())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return port;
+}
+
 // A loopback server that answers every request to its service page with a
 // set reply and counts the requests.
 class CannedService {
@@ -152,10 +165,7 @@ public:
             res.status = status_;
             res.set_content(body_, "text/html");
         });
-        port_ = server_.bind_to_any_port("127.0.0.1");
-        thread_ = std::thread([this] { server_.listen_after_bind(); });
-        while (!server_.is_running())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        port_ = ListenOnLoopback(server_, thread_);
     }
     ~CannedService() {
         server_.stop();
@@ -179,5 +189,86 @@ private:
     int status_ = 200;
     std::string body_;
 };
+
+// A loopback service page that does not answer: every request waits until
+// Release() (or the object's end).
+class StalledService {
+public:
+    StalledService() {
+        server_.Get("/stalled/sh.asp", [this](const httplib::Request&, httplib::Response& res) {
+            std::unique_lock<std::mutex> lock(mutex_);
+            ++requests_;
+            arrived_.notify_all();
+            released_.wait(lock, [this] { return release_; });
+            res.set_content("<Result>OK</Result><Time>late</Time>", "text/html");
+        });
+        port_ = ListenOnLoopback(server_, thread_);
+    }
+    ~StalledService() {
+        Release();
+        server_.stop();
+        thread_.join();
+    }
+    StalledService(const StalledService&) = delete;
+    StalledService& operator=(const StalledService&) = delete;
+
+    std::string Base() const { return "http://127.0.0.1:" + std::to_string(port_) + "/stalled/"; }
+    void Release() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        release_ = true;
+        released_.notify_all();
+    }
+    int Requests() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return requests_;
+    }
+    // Waits until `count` requests have arrived; false if they do not come
+    // at all (a bound against a hanging test, not a measurement).
+    bool WaitForRequests(int count) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return arrived_.wait_for(lock, std::chrono::seconds(60),
+                                 [&] { return requests_ >= count; });
+    }
+
+private:
+    httplib::Server server_;
+    std::thread thread_;
+    int port_ = 0;
+    std::mutex mutex_;
+    std::condition_variable arrived_;
+    std::condition_variable released_;
+    int requests_ = 0;     // guarded by mutex_
+    bool release_ = false; // guarded by mutex_
+};
+
+// A test with quendic-service answering on the sample service data for its
+// whole length, and the program's service base pointing at it.
+class WithService : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteSampleServiceData(sandbox_.Data());
+        service_ = std::make_unique<RunningService>(sandbox_.Data());
+        ASSERT_TRUE(service_->Started());
+        sandbox_.SetServiceBase(service_->Base());
+    }
+
+    std::string Database() const { return sandbox_.Data() + "/service.db"; }
+
+    Sandbox sandbox_;
+    std::unique_ptr<RunningService> service_;
+};
+
+// Runs one of quendic-service's desk commands in-process: its exit status and
+// everything it wrote.
+inline std::pair<int, std::string> RunDesk(const std::vector<std::string>& args) {
+    char* text = nullptr;
+    size_t size = 0;
+    std::FILE* out = open_memstream(&text, &size);
+    const int status = standin::RunDeskCommand(args, out, out);
+    std::fclose(out);
+    std::string output(text, size);
+    std::free(text);
+    return {status, output};
+}
 
 } // namespace net::test

@@ -14,7 +14,8 @@ constexpr const char* kSchema =
     "  time TEXT NOT NULL);"
     "CREATE TABLE IF NOT EXISTS chat("
     "  rid INTEGER PRIMARY KEY AUTOINCREMENT, client INTEGER NOT NULL, name BLOB NOT NULL,"
-    "  message BLOB NOT NULL, address TEXT NOT NULL, time TEXT NOT NULL);"
+    "  message BLOB NOT NULL, address TEXT NOT NULL, time TEXT NOT NULL,"
+    "  desk INTEGER NOT NULL DEFAULT 0);"
     "CREATE INDEX IF NOT EXISTS chat_by_client ON chat(client, rid);";
 
 // Resets a statement for its next use when it goes out of scope.
@@ -46,6 +47,11 @@ public:
         return data ? std::string(static_cast<const char*>(data), static_cast<size_t>(size)) : "";
     }
 
+    // A row of rid, name, time, message, client, desk.
+    ChatRecord Chat() {
+        return {Int(0), Bytes(1), Bytes(2), Bytes(3), static_cast<uint32_t>(Int(4)), Int(5) != 0};
+    }
+
 private:
     sqlite3_stmt* statement_;
 };
@@ -64,7 +70,8 @@ ServiceDatabase::ServiceDatabase(const std::string& path) {
     db_ = db;
     sqlite3_busy_timeout(db_, 5000);
     char* message = nullptr;
-    if (sqlite3_exec(db_, kSchema, nullptr, nullptr, &message) != SQLITE_OK || !Prepare()) {
+    if (sqlite3_exec(db_, kSchema, nullptr, nullptr, &message) != SQLITE_OK || !AddDeskColumn() ||
+        !Prepare()) {
         error_ = message ? message : sqlite3_errmsg(db_);
         sqlite3_free(message);
         Close();
@@ -76,11 +83,24 @@ ServiceDatabase::~ServiceDatabase() {
 }
 
 void ServiceDatabase::Close() {
-    for (sqlite3_stmt* statement : {addInstall_, countInstalls_, addChat_, chatAfter_})
+    for (sqlite3_stmt* statement :
+         {addInstall_, countInstalls_, addChat_, chatAfter_, recentChat_, latestUser_})
         sqlite3_finalize(statement);
-    addInstall_ = countInstalls_ = addChat_ = chatAfter_ = nullptr;
+    addInstall_ = countInstalls_ = addChat_ = chatAfter_ = recentChat_ = latestUser_ = nullptr;
     sqlite3_close(db_);
     db_ = nullptr;
+}
+
+// Databases made before desk answers were kept lack the column.
+bool ServiceDatabase::AddDeskColumn() {
+    sqlite3_stmt* columns = nullptr;
+    if (sqlite3_prepare_v2(db_, "SELECT COUNT(*) FROM pragma_table_info('chat') WHERE name = 'desk'",
+                           -1, &columns, nullptr) != SQLITE_OK)
+        return false;
+    const bool has = sqlite3_step(columns) == SQLITE_ROW && sqlite3_column_int(columns, 0) > 0;
+    sqlite3_finalize(columns);
+    return has || sqlite3_exec(db_, "ALTER TABLE chat ADD COLUMN desk INTEGER NOT NULL DEFAULT 0",
+                               nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 bool ServiceDatabase::Prepare() {
@@ -91,11 +111,17 @@ bool ServiceDatabase::Prepare() {
                    "VALUES(?, ?, ?, ?, ?, ?)",
                    addInstall_) &&
            prepare("SELECT COUNT(*) FROM installs WHERE client = ?", countInstalls_) &&
-           prepare("INSERT INTO chat(client, name, message, address, time) VALUES(?, ?, ?, ?, ?)",
+           prepare("INSERT INTO chat(client, name, message, address, time, desk) "
+                   "VALUES(?, ?, ?, ?, ?, ?)",
                    addChat_) &&
-           prepare("SELECT rid, name, time, message FROM chat WHERE client = ? AND rid > ? "
-                   "ORDER BY rid LIMIT ?",
-                   chatAfter_);
+           prepare("SELECT rid, name, time, message, client, desk FROM chat "
+                   "WHERE client = ? AND rid > ? ORDER BY rid LIMIT ?",
+                   chatAfter_) &&
+           prepare("SELECT rid, name, time, message, client, desk FROM "
+                   "(SELECT * FROM chat ORDER BY rid DESC LIMIT ?) ORDER BY rid",
+                   recentChat_) &&
+           prepare("SELECT client FROM chat WHERE desk = 0 ORDER BY rid DESC LIMIT 1",
+                   latestUser_);
 }
 
 bool ServiceDatabase::AddInstall(uint32_t clientId, uint32_t iid, uint32_t pid, uint32_t programCrc,
@@ -125,7 +151,7 @@ int64_t ServiceDatabase::CountInstalls(uint32_t clientId) {
 std::optional<int64_t> ServiceDatabase::AddChat(uint32_t clientId, const std::string& name,
                                                 const std::string& message,
                                                 const std::string& address,
-                                                const std::string& time) {
+                                                const std::string& time, bool desk) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!db_)
         return std::nullopt;
@@ -135,6 +161,7 @@ std::optional<int64_t> ServiceDatabase::AddChat(uint32_t clientId, const std::st
     use.BindBlob(3, message);
     use.BindText(4, address);
     use.BindText(5, time);
+    use.Bind(6, desk ? 1 : 0);
     if (use.Step() != SQLITE_DONE)
         return std::nullopt;
     return sqlite3_last_insert_rowid(db_);
@@ -150,8 +177,30 @@ std::vector<ChatRecord> ServiceDatabase::ChatAfter(uint32_t clientId, int64_t af
     use.Bind(2, afterRid);
     use.Bind(3, limit);
     while (use.Step() == SQLITE_ROW)
-        records.push_back({use.Int(0), use.Bytes(1), use.Bytes(2), use.Bytes(3)});
+        records.push_back(use.Chat());
     return records;
+}
+
+std::vector<ChatRecord> ServiceDatabase::RecentChat(int limit) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::vector<ChatRecord> records;
+    if (!db_)
+        return records;
+    Use use(recentChat_);
+    use.Bind(1, limit);
+    while (use.Step() == SQLITE_ROW)
+        records.push_back(use.Chat());
+    return records;
+}
+
+std::optional<uint32_t> ServiceDatabase::LatestUserClient() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!db_)
+        return std::nullopt;
+    Use use(latestUser_);
+    if (use.Step() != SQLITE_ROW)
+        return std::nullopt;
+    return static_cast<uint32_t>(use.Int(0));
 }
 
 } // namespace standin

@@ -119,13 +119,35 @@ TEST(ServiceProgram, ListensAnswersLogsAndStops) {
     EXPECT_EQ(first.Stop(SIGINT), 0);
 }
 
+TEST(ServiceProgram, TheDeskAnswersFromAnotherProcessWhileTheServiceRuns) {
+    net::test::Sandbox sandbox;
+    net::test::WriteSampleServiceData(sandbox.Data());
+    const std::string db = sandbox.Root() + "/s.db";
+    Program service({"--data", sandbox.Data(), "--port", "0", "--db", db});
+    std::smatch match;
+    const std::string line = service.OutLine();
+    ASSERT_TRUE(std::regex_search(line, match, std::regex("(http://\\S+/qv/)"))) << line;
+    sandbox.SetServiceBase(match[1]);
+    net::TShakeHand client;
+    ASSERT_FALSE(client.SendChatMessage("me", "hello").empty());
+
+    Program reply({"reply", "--db", db, "--name", "客服", "您好"});
+    EXPECT_EQ(reply.Stop(0), 0);
+    std::vector<std::string> lines;
+    ASSERT_TRUE(client.PollChat(0, lines));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(core::GetTagValue(lines[1], "Msg"), "\xC4\xFA\xBA\xC3"); // 您好
+    EXPECT_EQ(service.Stop(SIGTERM), 0);
+}
+
 TEST(ServiceProgram, BadUsage) {
     for (const std::vector<std::string>& args : {std::vector<std::string>{},
                                                  {"--port", "8102"},
                                                  {"--data"},
                                                  {"--data", "d", "--port", "x"},
                                                  {"--data", "d", "--mirror", "nourl"},
-                                                 {"--data", "d", "--what", "1"}}) {
+                                                 {"--data", "d", "--what", "1"},
+                                                 {"reply", "--db", "d"}}) {
         Program program(args);
         EXPECT_EQ(program.Stop(0), 2);
     }
