@@ -20,8 +20,8 @@ namespace {
 constexpr int kRecords = 10000;
 
 std::string Record(int rid, std::mt19937& random) {
-    static const char* const kWords[] = {"\xC4\xE3\xBA\xC3", "hello", "\xB4\xCA\xB5\xE4",
-                                         "download", "\xCE\xCA\xCC\xE2", "?"};
+    static const char* const kWords[] = {
+        "\xC4\xE3\xBA\xC3", "hello", "\xB4\xCA\xB5\xE4", "download", "\xCE\xCA\xCC\xE2", "?"};
     std::uniform_int_distribution<int> words(3, 15);
     std::uniform_int_distribution<int> word(0, 5);
     std::string message;

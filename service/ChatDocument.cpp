@@ -30,10 +30,10 @@ display::TTextStyleTable NoticeStyleTable() {
     const display::TColor blue = display::TColor::FromRgb(0x0000FF);
     display::TTextStyleTable table;
     table.TextStyles = {
-        MakeTextStyle(display::kSongTi, 10, black, 0, TCharSet::GB2312),                  // 0
-        MakeTextStyle(display::kSongTi, 10, maroon, display::fsBold, TCharSet::GB2312),   // 1
-        MakeTextStyle(display::kSongTi, 10, black, 0, TCharSet::GB2312),                  // 2
-        MakeTextStyle(display::kSongTi, 10, black, 0, TCharSet::GB2312),                  // 3
+        MakeTextStyle(display::kSongTi, 10, black, 0, TCharSet::GB2312),                   // 0
+        MakeTextStyle(display::kSongTi, 10, maroon, display::fsBold, TCharSet::GB2312),    // 1
+        MakeTextStyle(display::kSongTi, 10, black, 0, TCharSet::GB2312),                   // 2
+        MakeTextStyle(display::kSongTi, 10, black, 0, TCharSet::GB2312),                   // 3
         MakeTextStyle(display::kSongTi, 10, blue, display::fsUnderline, TCharSet::GB2312), // 4
         MakeTextStyle(display::kSongTi, 10, blue, display::fsUnderline, TCharSet::GB2312), // 5
     };

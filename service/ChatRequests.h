@@ -52,8 +52,8 @@ private:
 
     mutable std::mutex mutex_;
     std::condition_variable wake_;
-    std::deque<Job> jobs_; // guarded by mutex_
-    size_t running_ = 0;   // guarded by mutex_
+    std::deque<Job> jobs_;  // guarded by mutex_
+    size_t running_ = 0;    // guarded by mutex_
     bool stopping_ = false; // guarded by mutex_
     std::atomic<bool> cancelled_{false};
     net::TShakeHand client_;  // used on the request thread only

@@ -17,7 +17,7 @@ namespace service {
 namespace {
 
 constexpr char kSendFailed[] = "\xB7\xA2\xCB\xCD\xCA\xA7\xB0\xDC\xA3\xA1"; // 发送失败！
-constexpr char kDefaultUserName[] = "\xD3\xC3\xBB\xA7";                     // 用户
+constexpr char kDefaultUserName[] = "\xD3\xC3\xBB\xA7";                    // 用户
 constexpr char kUserNameSetting[] = "UN";
 
 std::string Rid(std::string_view record) {
@@ -114,10 +114,10 @@ ChatSession::Input ChatSession::PrepareMessage(std::string_view input, std::stri
 
 bool ChatSession::AddSent(std::string_view name, std::string_view message, std::string_view reply) {
     const std::string time = core::GetTagValue(reply, "Time");
-    const std::string record = core::MakeTagField(core::FieldSafe(name), "Name") +
-                               core::MakeTagField(core::FieldSafe(message), "Msg") +
-                               core::MakeTagField(time.empty() ? kSendFailed : core::FieldSafe(time),
-                                                  "Time");
+    const std::string record =
+        core::MakeTagField(core::FieldSafe(name), "Name") +
+        core::MakeTagField(core::FieldSafe(message), "Msg") +
+        core::MakeTagField(time.empty() ? kSendFailed : core::FieldSafe(time), "Time");
     if (!core::AppendListFile(record, historyPath_, true))
         historyWritable_ = false;
     shown_.push_back(record);

@@ -59,7 +59,8 @@ TEST_F(ChatRequestsTest, SendPollAndNoticesAgainstTheService) {
 
     // The desk answers from its terminal; the next poll brings both lines,
     // the user's own taking the place of its local record.
-    const auto [status, output] = net::test::RunDesk({"reply", "--db", Database(), "--name", "客服", "请", "稍等"});
+    const auto [status, output] =
+        net::test::RunDesk({"reply", "--db", Database(), "--name", "客服", "请", "稍等"});
     ASSERT_EQ(status, 0) << output;
     Polled polled = Poll(requests, session.LastRID());
     ASSERT_TRUE(polled.ok);

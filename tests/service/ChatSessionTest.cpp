@@ -118,12 +118,13 @@ TEST_F(ChatSessionTest, SentMessagesAreStoredWithTheServiceTimeOrAsFailed) {
     session.ToggleHistory();
     EXPECT_FALSE(session.AddSent("me", "no service", ""));
     EXPECT_FALSE(session.ShowingHistory());
-    const std::string failed = "<Name>me</Name><Msg>no service</Msg><Time>" + Gbk("发送失败！") +
-                               "</Time>";
+    const std::string failed =
+        "<Name>me</Name><Msg>no service</Msg><Time>" + Gbk("发送失败！") + "</Time>";
     EXPECT_EQ(session.Shown(), Lines{failed});
 
-    EXPECT_TRUE(session.AddSent("me", "a<b>c", "<Result>OK</Result><Time>2026-01-01 10:00:00"
-                                               "</Time><IP>127.0.0.1</IP>"));
+    EXPECT_TRUE(session.AddSent("me", "a<b>c",
+                                "<Result>OK</Result><Time>2026-01-01 10:00:00"
+                                "</Time><IP>127.0.0.1</IP>"));
     // "<" and ">" of the text cannot break the record.
     EXPECT_EQ(session.Shown().back(), "<Name>me</Name><Msg>a" + Gbk("＜") + "b" + Gbk("＞") +
                                           "c</Msg><Time>2026-01-01 10:00:00</Time>");
@@ -211,7 +212,9 @@ TEST_F(ChatSessionTest, UserNameComesFromTheSettingElseTheComputer) {
 TEST_F(ChatSessionTest, NoticesGiveTextsAndTheLinksInOrder) {
     ChatSession session(path_);
     session.SetNotices("<Result>OK</Result>\r\n"
-                       "<TXT>" + Gbk("欢迎") + "</TXT>\r\n"
+                       "<TXT>" +
+                       Gbk("欢迎") +
+                       "</TXT>\r\n"
                        "<Url>http://nowhere/</Url>\r\n" // no text: left out
                        "<TXT>one</TXT><Url>http://a/</Url>\r\n"
                        "<TXT>two</TXT><Url>b.example</Url>");
@@ -225,7 +228,8 @@ TEST_F(ChatSessionTest, NoticesGiveTextsAndTheLinksInOrder) {
     // Links are the jumps of the document, numbered in the same order.
     display::RichTextDocument document;
     document.SetStyle(std::make_shared<const display::TTextStyleTable>(NoticeStyleTable()));
-    ShowNotices(session.Notices(), document, std::make_shared<const display::TImageList>(), nullptr);
+    ShowNotices(session.Notices(), document, std::make_shared<const display::TImageList>(),
+                nullptr);
     document.Format(300);
     EXPECT_EQ(document.JumpCount(), 2);
 

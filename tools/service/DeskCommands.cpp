@@ -116,8 +116,8 @@ int Reply(ServiceDatabase& database, const DeskOptions& options, std::FILE* out,
 int List(ServiceDatabase& database, const DeskOptions& options, std::FILE* out) {
     for (const ChatRecord& record : database.RecentChat(options.Last))
         std::fprintf(out, "%lld %s %s %s%s: %s\n", static_cast<long long>(record.Rid),
-                     ClientText(record.Client).c_str(), record.Time.c_str(),
-                     record.Desk ? "*" : "", platform::GbkToUtf8(record.Name).c_str(),
+                     ClientText(record.Client).c_str(), record.Time.c_str(), record.Desk ? "*" : "",
+                     platform::GbkToUtf8(record.Name).c_str(),
                      platform::GbkToUtf8(record.Message).c_str());
     return 0;
 }

@@ -31,7 +31,8 @@ TEST_F(DeskCommandsTest, AnswersReachTheUserTheyAreFor) {
     std::snprintf(other, sizeof other, "%08X", client_.GetClientId() ^ 1u);
     ASSERT_EQ(RunDesk({"reply", "--db", Database(), "--to", other, "not", "for", "you"}).first, 0);
     // Without --to the answer goes to whoever wrote last; "--" ends the options.
-    const auto [status, output] = RunDesk({"reply", "--data", sandbox_.Data(), "--", "--for", "you"});
+    const auto [status, output] =
+        RunDesk({"reply", "--data", sandbox_.Data(), "--", "--for", "you"});
     ASSERT_EQ(status, 0) << output;
 
     Lines lines;
@@ -50,15 +51,14 @@ TEST_F(DeskCommandsTest, AnswersReachTheUserTheyAreFor) {
 
 TEST_F(DeskCommandsTest, BadUsageAndNobodyToAnswer) {
     const std::string db = Database();
-    for (const Lines& args : {Lines{"reply", "--db", db},          // nothing to say
-                              Lines{"reply", "--db", db, "  "},    // blanks only
-                              Lines{"reply", "hello"},             // no database
-                              Lines{"reply", "--db", db, "--to", "xyz", "a"},
-                              Lines{"reply", "--db", db, "--name", " ", "a"},
-                              Lines{"reply", "--db", db, "--last", "3", "a"},
-                              Lines{"chat", "--db", db, "--last", "0"},
-                              Lines{"chat", "--db", db, "extra"},
-                              Lines{"chat", "--db"}})
+    for (const Lines& args :
+         {Lines{"reply", "--db", db},       // nothing to say
+          Lines{"reply", "--db", db, "  "}, // blanks only
+          Lines{"reply", "hello"},          // no database
+          Lines{"reply", "--db", db, "--to", "xyz", "a"},
+          Lines{"reply", "--db", db, "--name", " ", "a"},
+          Lines{"reply", "--db", db, "--last", "3", "a"}, Lines{"chat", "--db", db, "--last", "0"},
+          Lines{"chat", "--db", db, "extra"}, Lines{"chat", "--db"}})
         EXPECT_EQ(RunDesk(args).first, 2) << args.size();
     EXPECT_EQ(RunDesk({"reply", "--db", sandbox_.Root() + "/no/such/s.db", "hi"}).first, 1);
     // Nobody has written yet.
