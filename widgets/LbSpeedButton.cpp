@@ -53,7 +53,8 @@ void LbSpeedButton::SetRadius(int radius) {
 QSize LbSpeedButton::sizeHint() const {
     const QSize glyphSize = glyph_.isNull() ? QSize() : glyph_.deviceIndependentSize().toSize();
     const QSize textSize =
-        text().isEmpty() ? QSize() : fontMetrics().size(Qt::TextSingleLine, text());
+        text().isEmpty() ? QSize()
+                         : fontMetrics().size(Qt::TextSingleLine | Qt::TextShowMnemonic, text());
     int width = glyphSize.width() + textSize.width();
     if (!glyphSize.isEmpty() && !textSize.isEmpty()) {
         width += kGlyphSpacing;
@@ -112,7 +113,8 @@ void LbSpeedButton::paintEvent(QPaintEvent*) {
     int contentWidth = glyphSize.width();
     if (hasText) {
         contentWidth +=
-            fontMetrics().horizontalAdvance(text()) + (glyphSize.isEmpty() ? 0 : kGlyphSpacing);
+            fontMetrics().size(Qt::TextSingleLine | Qt::TextShowMnemonic, text()).width() +
+            (glyphSize.isEmpty() ? 0 : kGlyphSpacing);
     }
     int x = std::max(0, (width() - contentWidth) / 2);
     if (!isEnabled()) {
@@ -127,7 +129,8 @@ void LbSpeedButton::paintEvent(QPaintEvent*) {
         painter.setPen(isEnabled() ? caption_
                                    : palette().color(QPalette::Disabled, QPalette::WindowText));
         const QRect textRect(QPoint(x, 0), QPoint(width() - 1, height() - 1));
-        painter.drawText(textRect.translated(sink), Qt::AlignLeft | Qt::AlignVCenter, text());
+        painter.drawText(textRect.translated(sink),
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic, text());
     }
 }
 

@@ -11,7 +11,9 @@ namespace widgets {
 // Flat owner-drawn button with a caption and/or a glyph. Nothing but the
 // content is drawn until the mouse comes over it; the highlight then fades
 // in (and out when the mouse leaves). Pressed, it is drawn sunk; disabled,
-// the caption and glyph are drawn faded. The hint is the tool tip.
+// the caption and glyph are drawn faded. The hint is the tool tip. An "&" in
+// the caption underlines the next letter, and Alt with that letter clicks the
+// button (QAbstractButton's mnemonic).
 class LbSpeedButton : public QAbstractButton {
     Q_OBJECT
 public:
