@@ -9,6 +9,7 @@
 #include "platform/Process.h"
 #include "platform/Text.h"
 #include "service/qt/TForm_Help.h"
+#include "service/qt/TForm_SoftOnline.h"
 #include "study/VocBaseData.h"
 #include "study/qt/TForm_EnFollowMP3.h"
 #include "study/qt/TForm_VocBaseInfo.h"
@@ -145,9 +146,10 @@ void TForm_Main::BuildHead(QWidget* body) {
     LbSpeedButton_SoftUpdate->hide();
     connect(LbSpeedButton_Help, &QAbstractButton::clicked, this,
             [this] { service::ShowHelp(this); });
+    connect(LbSpeedButton_OnLine, &QAbstractButton::clicked, this,
+            [this] { service::ShowSoftOnline(this); });
     // The windows behind these buttons talk to the service; until they are
     // part of the program the buttons do nothing.
-    LbSpeedButton_OnLine->setEnabled(false);
     LbSpeedButton_DL->setEnabled(false);
     static_cast<QVBoxLayout*>(body->layout())->addWidget(head);
     chrome_->AddDragArea(head);

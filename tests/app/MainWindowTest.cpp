@@ -3,10 +3,13 @@
 #include "app/ResultListModel.h"
 #include "app/TForm_Main.h"
 #include "app/TFrame_Dic.h"
+#include "core/ServiceData.h"
 #include "display/qt/TForm_Voc.h"
 #include "platform/Paths.h"
+#include "service/qt/TForm_SoftOnline.h"
 #include "storage/TestFolder.h"
 #include "study/qt/TForm_VocBaseInfo.h"
+#include "widgets/LbSpeedButton.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -250,6 +253,27 @@ TEST_F(MainWindowTest, EscReleasedInTheQueryBoxClosesTheWindow) {
     QTest::keyPress(Frame().LabeledEdit_Input, Qt::Key_Escape);
     QTest::keyRelease(Frame().LabeledEdit_Input, Qt::Key_Escape);
     EXPECT_FALSE(window_->isVisible());
+}
+
+TEST_F(MainWindowTest, ServiceButtonOpensTheOnlineServiceWindow) {
+    // A service base where nothing listens: the window must not reach a
+    // service that happens to run on this machine.
+    storage::TCDF serviceData(core::ServiceDataFile(core::kServiceBaseMember));
+    storage::Stream base = "http://127.0.0.1:1/qv/";
+    ASSERT_TRUE(serviceData.AddStream(core::kServiceBaseMember, base));
+    EXPECT_TRUE(window_->LbSpeedButton_OnLine->isEnabled());
+    EXPECT_EQ(window_->LbSpeedButton_OnLine->text(), QStringLiteral("客服"));
+    EXPECT_EQ(window_->LbSpeedButton_OnLine->toolTip(), QStringLiteral("在线客服"));
+    QString title;
+    QTimer::singleShot(0, [&] {
+        if (auto* online =
+                qobject_cast<service::TForm_SoftOnline*>(QApplication::activeModalWidget())) {
+            title = online->windowTitle();
+            QTest::keyClick(online, Qt::Key_Escape);
+        }
+    });
+    QTest::mouseClick(window_->LbSpeedButton_OnLine, Qt::LeftButton);
+    EXPECT_EQ(title, QStringLiteral("Quenlo英语词典 ---> [在线客服]"));
 }
 
 TEST_F(MainWindowTest, OpensAtThreeQuartersOfTheScreen) {
