@@ -97,6 +97,18 @@ int RareCharacterPenalty(std::string_view utf8) {
     return penalty;
 }
 
+// A parenthesis narrows the sense or marks a register ("to fix (a price)",
+// "(coll.) milk"); a classifier note ("(CL:位[wei4])") does neither.
+bool Narrowed(std::string_view part) {
+    for (size_t open = part.find('('); open != std::string_view::npos;
+         open = part.find('(', open + 1)) {
+        if (!StartsWith(part.substr(open + 1), "CL:")) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool PlainPhrase(std::string_view text) {
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
         return (c >= 'a' && c <= 'z') || c == ' ' || c == '-' || c == '\'';
@@ -260,8 +272,7 @@ ChineseGlosses::ChineseGlosses(const std::vector<CedictEntry>& entries,
                 if (!keys.insert(key).second) {
                     return;
                 }
-                const int qualified =
-                    StripParentheses(part).size() + 2 < Trim(part).size() ? kNarrowed : 0;
+                const int qualified = Narrowed(part) ? kNarrowed : 0;
                 exact_[key].push_back({e, s, index, how, pos, marked,
                                        static_cast<int16_t>(demotion + qualified)});
             };
