@@ -38,6 +38,8 @@ const std::vector<Synset>& Synsets() {
         {'n', "liver", "a large glandular organ", {0}},
         {'a', "live", "having life", {0}},
         {'a', "born", "brought into existence", {0}},
+        {'a', "forgotten", "not remembered", {0}},
+        {'a', "stricken", "grievously affected", {0}},
         {'a', "quiet", "characterized by an absence of noise", {3}},
         {'r', "quietly", "with little or no sound", {2}, "quiet"},
         {'n', "loo", "a toilet in Britain", {0}},

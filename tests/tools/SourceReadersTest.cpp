@@ -259,10 +259,14 @@ TEST(InflectionsTest, FormsMadeByRuleNeedAttestation) {
     WordLists words;
     words.Add("apples\nhappier\nhappiest\nliver\nlivest\ntaller\ntallest\nbooked\n", 10);
     SpokenFrequencies spoken;
-    ASSERT_TRUE(spoken.Parse(R"([{"word": "livest", "count": 3}, {"word": "tallest", "count": 40}])"));
+    ASSERT_TRUE(spoken.Parse(R"([{"word": "livest", "count": 3}, {"word": "tallest", "count": 40},)"
+                             R"( {"word": "forgot", "count": 5045}, {"word": "forgotten", "count": 1771},)"
+                             R"( {"word": "struck", "count": 826}, {"word": "stricken", "count": 75}])"));
     Inflections inflections(&wordNet);
     ASSERT_TRUE(inflections.ParseIrregularVerbs(
-        R"({"bear":[["bore","born"],["bore","borne"]],"give":[["gave","given"]]})"));
+        R"({"bear":[["bore","born"],["bore","borne"]],"give":[["gave","given"]],)"
+        R"("forget":[["forgot","forgotten"],["forgot","forgot"]],)"
+        R"("strike":[["struck","stricken"],["struck","struck"]]})"));
     inflections.SetAttestation(&words, &spoken);
 
     EXPECT_EQ(inflections.Forms("apple", {'n'}, 2).Plural, "apples");
@@ -278,6 +282,9 @@ TEST(InflectionsTest, FormsMadeByRuleNeedAttestation) {
     const InflectedForms bear = inflections.Forms("bear", {'v'}, 1);
     EXPECT_EQ(bear.Past, "bore");
     EXPECT_EQ(bear.PastParticiple, "borne");
+    // An adjective participle unlike the past is kept when it is often heard.
+    EXPECT_EQ(inflections.Forms("forget", {'v'}, 1).PastParticiple, "forgotten");
+    EXPECT_EQ(inflections.Forms("strike", {'v'}, 1).PastParticiple, "struck");
     // A verb phrase inflects its verb, and only as a verb.
     EXPECT_EQ(Inflections::Describe(inflections.Forms("give up", {'v'}, 1)),
               "过去式: gave up  过去分词: given up  现在分词: giving up  第三人称单数: gives up");

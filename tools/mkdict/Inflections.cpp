@@ -275,12 +275,25 @@ InflectedForms Inflections::WordForms(const std::string& word, const std::vector
             const auto& pairs = it->second;
             forms.Past = pairs.front().first;
             forms.PastParticiple = pairs.front().second;
-            for (const auto& [past, participle] : pairs) {
-                if (past == forms.Past && !IsAdjective(participle)) {
-                    forms.PastParticiple = participle;
-                    break;
+            // Of several participles, one WordNet does not know as an
+            // adjective and unlike the past ("borne", not "born"); else one
+            // unlike the past that is heard at least a fifth as often as the
+            // past ("forgotten", not "forgot"; but "struck", not "stricken").
+            const auto choose = [&](bool unlikePast, bool notAdjective) {
+                for (const auto& [past, participle] : pairs) {
+                    const bool heard =
+                        !unlikePast || notAdjective ||
+                        (spoken_ != nullptr &&
+                         5 * spoken_->Count(participle) >= spoken_->Count(past));
+                    if (past == forms.Past && (!unlikePast || participle != past) &&
+                        (!notAdjective || !IsAdjective(participle)) && heard) {
+                        forms.PastParticiple = participle;
+                        return true;
+                    }
                 }
-            }
+                return false;
+            };
+            (void)(choose(true, true) || choose(true, false) || choose(false, true));
         } else {
             forms.Past = EndsWith(word, "e") ? word + "d"
                          : ConsonantY(word)  ? stem + "ied"

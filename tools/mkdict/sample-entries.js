@@ -103,18 +103,19 @@ const suffixes = [["s", ""], ["ses", "s"], ["xes", "x"], ["zes", "z"], ["ches", 
   ["ing", "e"], ["ing", ""], ["er", ""], ["est", ""], ["er", "e"], ["est", "e"]];
 function bases(word) {
   const out = [...(exceptions.get(word) || [])];
+  const undoubled = []; // tried last: "discussed" is "discuss", not "discus"
   for (const [from, to] of suffixes) {
     if (word.endsWith(from) && word.length > from.length + 1) {
       const stem = word.slice(0, word.length - from.length);
       out.push(stem + to);
       if (from === "ed" || from === "ing" || from === "er" || from === "est") {
         if (stem.length > 2 && stem[stem.length - 1] === stem[stem.length - 2]) {
-          out.push(stem.slice(0, -1)); // "stopped" -> "stop"
+          undoubled.push(stem.slice(0, -1)); // "stopped" -> "stop"
         }
       }
     }
   }
-  return out.filter((b) => b !== word && known.has(b));
+  return [...out, ...undoubled].filter((b) => b !== word && known.has(b));
 }
 
 const bands = [
