@@ -128,6 +128,9 @@ void ServiceServer::Route() {
     // Headers and a short body go out in separate writes; without this the
     // second waits for the client's delayed acknowledgement (about 40 ms).
     server_->set_tcp_nodelay(true);
+    // The library's default closes a connection after 5 requests; a client
+    // fetching block after block then pays a new connection every 5.
+    server_->set_keep_alive_max_count(100);
     // Address reuse after a restart, but no port sharing: a second service
     // on a port in use must fail, not split the requests with the first.
     server_->set_socket_options([](int socket) {
