@@ -1,3 +1,4 @@
+#include "net/Md5.h"
 #include "net/StandIn.h"
 
 #include <gtest/gtest.h>
@@ -44,6 +45,16 @@ TEST(PackagesCliTest, ListsThePackagesOfAnyService) {
     EXPECT_EQ(listed.Out, "00\t词汇 00\t1024\tinstalled\n"
                           "9A\tpack 9A\t123456\tmissing\n");
     EXPECT_EQ(canned.Requests(), 1);
+    // It asked for the package list: operation 17, product 102, software
+    // 102001, the client number, the program's CRC, then the check.
+    const std::string block = canned.LastBlock();
+    ASSERT_EQ(block.size(), 5 * 10 + 32u);
+    EXPECT_EQ(block.substr(0, 30), "0000000011"
+                                   "0200000066"
+                                   "0300018E71");
+    EXPECT_EQ(block.substr(30, 2), "08");
+    EXPECT_EQ(block.substr(40, 2), "04");
+    EXPECT_EQ(block.substr(50), Md5Hex(block.substr(0, 50) + " ", true));
 
     // An answer without packages, and no service at all.
     canned.Reply(200, "<Result>\xC3\xBB\xD3\xD0</Result>"); // 没有

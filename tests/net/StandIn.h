@@ -155,13 +155,14 @@ inline int ListenOnLoopback(httplib::Server& server, std::thread& thread) {
 }
 
 // A loopback server that answers every request to its service page with a
-// set reply and counts the requests.
+// set reply, counts the requests and keeps the last block it was sent.
 class CannedService {
 public:
     CannedService() {
-        server_.Get("/canned/sh.asp", [this](const httplib::Request&, httplib::Response& res) {
+        server_.Get("/canned/sh.asp", [this](const httplib::Request& req, httplib::Response& res) {
             ++requests_;
             std::lock_guard<std::mutex> lock(mutex_);
+            lastBlock_ = req.get_param_value("p");
             res.status = status_;
             res.set_content(body_, "text/html");
         });
@@ -179,6 +180,10 @@ public:
     }
     std::string Base() const { return "http://127.0.0.1:" + std::to_string(port_) + "/canned/"; }
     int Requests() const { return requests_; }
+    std::string LastBlock() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return lastBlock_;
+    }
 
 private:
     httplib::Server server_;
@@ -186,8 +191,9 @@ private:
     int port_ = 0;
     std::atomic<int> requests_{0};
     std::mutex mutex_;
-    int status_ = 200;
-    std::string body_;
+    int status_ = 200;      // guarded by mutex_
+    std::string body_;      // guarded by mutex_
+    std::string lastBlock_; // guarded by mutex_
 };
 
 // A loopback service page that does not answer: every request waits until

@@ -1,6 +1,7 @@
 // quendic-service as a program: its one line on stdout, its access log, its
 // stop on SIGTERM and its refusals.
 #include "core/TaggedText.h"
+#include "net/Md5.h"
 #include "net/StandIn.h"
 #include "net/TShakeHand.h"
 
@@ -117,6 +118,112 @@ TEST(ServiceProgram, ListensAnswersLogsAndStops) {
     Program second({"--data", sandbox.Data(), "--port", match[1]});
     EXPECT_EQ(second.Stop(0), 1);
     EXPECT_EQ(first.Stop(SIGINT), 0);
+}
+
+// A client written from the protocol description alone: blocks spelled out
+// field by field, sent with the HTTP library instead of the program's client.
+class HandClient {
+public:
+    explicit HandClient(int port) : http_("127.0.0.1", port) {}
+
+    struct Reply {
+        int Status = 0; // 0: no answer
+        std::string Body;
+    };
+    Reply Get(const std::string& path) {
+        const httplib::Result result = http_.Get(path.c_str());
+        return result ? Reply{result->status, result->body} : Reply{};
+    }
+    // The fields followed by their check: MD5 of the fields and a blank.
+    static std::string Signed(const std::string& fields) {
+        return fields + net::Md5Hex(fields + " ", true);
+    }
+    std::string Page(const std::string& block) { return Get("/qv/sh.asp?p=" + block).Body; }
+
+private:
+    httplib::Client http_;
+};
+
+TEST(ServiceProgram, AnIndependentClientGetsEveryOperation) {
+    net::test::Sandbox sandbox;
+    net::test::WriteSampleServiceData(sandbox.Data());
+    Program program({"--data", sandbox.Data(), "--port", "0", "--db", sandbox.Root() + "/s.db"});
+    std::smatch match;
+    const std::string line = program.OutLine();
+    ASSERT_TRUE(std::regex_search(line, match, std::regex("127\\.0\\.0\\.1:([0-9]+)/qv/"))) << line;
+    HandClient client(std::stoi(match[1]));
+    const auto send = [&](const std::string& fields) {
+        return client.Page(HandClient::Signed(fields));
+    };
+    const auto field = [](const std::string& reply, const char* tag) {
+        return core::GetTagValue(reply, tag);
+    };
+
+    // Product 102, software 102001, client 0x00ABCDEF.
+    const std::string head = "0200000066"
+                             "0300018E71"
+                             "0800ABCDEF";
+    const std::string crc = "0400000000";
+    EXPECT_FALSE(
+        field(send("0000000001" + head + "1400000007" + "1500000000" + crc), "Time").empty());
+    // Chat text "hi" (tag 137), name "A" (tag 128).
+    const std::string sent = send("0000000003" + head + crc + "89046869" + "800241");
+    EXPECT_FALSE(field(sent, "Time").empty());
+    EXPECT_EQ(field(sent, "IP"), "127.0.0.1");
+    const std::string chat = send("0000000004" + head + crc + "1E00000000");
+    EXPECT_EQ(field(chat, "Msg"), "hi");
+    EXPECT_EQ(field(chat, "Name"), "A");
+    EXPECT_EQ(field(chat, "RID"), "1");
+    EXPECT_EQ(send("0000000004" + head + crc + "1E00000001"), "");
+    const std::string list = send("0000000006" + head + crc + "1F00000009" + "2000018E71");
+    EXPECT_EQ(list.substr(list.size() - 4), std::string("\x71\x8E\x01\x00", 4));
+    EXPECT_EQ(send("0000000006" + head + crc + "1F00000009" + "2000000001"),
+              net::test::kSampleUpdate);
+    EXPECT_EQ(field(send("0000000011" + head + crc), "JMBH"), "00000090");
+    EXPECT_EQ(field(send("0000000016" + head + "2800000001"), "Result"), "OK");
+    const std::string located =
+        send("0000000017" + head + "1F0000000B" + "2000000090" + "2200000008" + "2300000010");
+    EXPECT_EQ(field(located, "Result"), "OK");
+    EXPECT_EQ(field(located, "Pos"), "8");
+    EXPECT_EQ(field(located, "Len"), "16");
+    const std::string servers = send("0000000018" + head + "1F0000000B" + "2400000001");
+    EXPECT_EQ(field(servers, "Result"), "OK");
+    EXPECT_EQ(field(servers, "IP"), "127.0.0.1");
+    const std::string server = servers.substr(servers.find("\r\n") + 2);
+    EXPECT_EQ(field(server, "Url"), "http://127.0.0.1:" + match[1].str() + "/qv/dl.asp?");
+
+    // The block query: MD5 of cid, pos, len and a blank, in lower case.
+    const std::string query = "/qv/dl.asp?cid=5&sid=102001&fc=11&fid=00000090&pos=8&len=16&check=";
+    const std::string check = net::Md5Hex("5816 ", false);
+    const HandClient::Reply block = client.Get(query + check);
+    EXPECT_EQ(block.Status, 200);
+    EXPECT_EQ(block.Body, net::test::SampleEntryData().substr(8, 16));
+    std::string wrong = check;
+    wrong[0] = wrong[0] == '0' ? '1' : '0';
+    const HandClient::Reply refused = client.Get(query + wrong);
+    EXPECT_EQ(refused.Status, 403);
+    EXPECT_NE(refused.Body.size(), 16u);
+
+    // Damaged blocks get a reason and no success field; the service goes on.
+    const std::string good = HandClient::Signed("0000000017" + head + "1F0000000B" + "2000000090" +
+                                                "2200000008" + "2300000010");
+    std::string lowerCheck = good;
+    for (size_t i = good.size() - 32; i < good.size(); ++i)
+        lowerCheck[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(good[i])));
+    std::string changedField = good;
+    changedField[good.size() - 33] = '1'; // length 0x11, the check left as it was
+    for (const std::string& damaged :
+         {good.substr(0, good.size() - 1), good.substr(0, 25), good.substr(0, good.size() - 32),
+          lowerCheck, changedField, HandClient::Signed("0000000017" + head + "1F0000000B"),
+          HandClient::Signed("000000001" + head)}) {
+        const std::string reply = client.Page(damaged);
+        EXPECT_FALSE(field(reply, "Result").empty()) << damaged;
+        EXPECT_NE(field(reply, "Result"), "OK") << damaged;
+        EXPECT_TRUE(field(reply, "Pos").empty()) << damaged;
+    }
+    EXPECT_EQ(field(client.Page(good), "Pos"), "8");
+    EXPECT_EQ(client.Get(query + check).Body, net::test::SampleEntryData().substr(8, 16));
+    EXPECT_EQ(program.Stop(SIGTERM), 0);
 }
 
 TEST(ServiceProgram, TheDeskAnswersFromAnotherProcessWhileTheServiceRuns) {

@@ -1,7 +1,6 @@
 #include "core/TaggedText.h"
 #include "core/Utilities.h"
 #include "net/BlockQuery.h"
-#include "net/Md5.h"
 #include "net/StandIn.h"
 #include "net/TShakeHand.h"
 #include "platform/ByteOrder.h"
@@ -114,37 +113,6 @@ TEST_F(ServiceTest, DamagedBlocksGetAReasonAndTheServiceGoesOn) {
     // A request line far beyond any block is refused; the service stays up.
     EXPECT_GE(Get(service_->Base() + "sh.asp?p=" + std::string(70000, 'A')).Status, 400);
     EXPECT_EQ(Result(Page(good)), "OK");
-}
-
-// Every operation from blocks written out by hand from the field table, as
-// a client outside this code base would build them.
-TEST_F(ServiceTest, BlocksWrittenFromTheFieldTable) {
-    const auto send = [this](const std::string& fields) {
-        return Page(fields + net::Md5Hex(fields + " ", true));
-    };
-    // Product 102, software 102001, client 0x00ABCDEF.
-    const std::string head = "0200000066"
-                             "0300018E71"
-                             "0800ABCDEF";
-    const std::string crc = "0400000000";
-    EXPECT_FALSE(
-        core::GetTagValue(send("0000000001" + head + "1400000007" + "1500000000" + crc), "Time")
-            .empty());
-    // Chat text "hi" (tag 137), name "A" (tag 128).
-    EXPECT_FALSE(
-        core::GetTagValue(send("0000000003" + head + crc + "89046869" + "800241"), "Time").empty());
-    const std::string chat = send("0000000004" + head + crc + "1E00000000");
-    EXPECT_EQ(core::GetTagValue(chat, "Msg"), "hi");
-    EXPECT_EQ(core::GetTagValue(chat, "Name"), "A");
-    const std::string list = send("0000000006" + head + crc + "1F00000009" + "2000018E71");
-    EXPECT_EQ(list.substr(list.size() - 4), std::string("\x71\x8E\x01\x00", 4));
-    EXPECT_EQ(core::GetTagValue(send("0000000011" + head + crc), "JMBH"), "00000090");
-    EXPECT_EQ(Result(send("0000000016" + head + "2800000001")), "OK");
-    const std::string located =
-        send("0000000017" + head + "1F0000000B" + "2000000090" + "2200000008" + "2300000010");
-    EXPECT_EQ(Result(located), "OK");
-    EXPECT_EQ(core::GetTagValue(located, "Len"), "16");
-    EXPECT_EQ(Result(send("0000000018" + head + "1F0000000B" + "2400000001")), "OK");
 }
 
 TEST_F(ServiceTest, FiftyChatSendersLoseNothing) {
