@@ -20,6 +20,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QImage>
 #include <QLabel>
@@ -164,6 +165,8 @@ void TForm_Main::showEvent(QShowEvent* event) {
     chrome_->SetRoundRegion(11, 11);
     Frame_Dic1->LabeledEdit_Input->clear();
     indexLoaded_ = index_.LoadWordIndex();
+    if (!indexLoaded_)
+        ShowIndexProblem();
     LoadAdImage();
     Frame_Dic1->LabeledEdit_Input->setFocus();
 }
@@ -184,12 +187,18 @@ void TForm_Main::RunQuery() {
     if (outcome.Status == core::SearchStatus::Failed) {
         // A damaged index lists nothing wrong: the list stays and the hint
         // line says why.
-        Frame_Dic1->Label_Hint->setText(Utf8("词库数据错误：") +
-                                        QString::fromStdString(outcome.Error));
+        ShowIndexProblem();
         return;
     }
     Frame_Dic1->Label_Hint->setText(Utf8("提示：鼠标双击查看词汇详细信息"));
     ShowResultList();
+}
+
+void TForm_Main::ShowIndexProblem() {
+    const QString file = QString::fromStdString(index_.IndexFile());
+    Frame_Dic1->Label_Hint->setText(QFileInfo::exists(file)
+                                        ? Utf8("词库数据错误：词库索引文件“%1”已损坏。").arg(file)
+                                        : Utf8("词库数据错误：找不到词库索引文件“%1”。").arg(file));
 }
 
 void TForm_Main::ShowResultList() {

@@ -63,6 +63,9 @@ public:
     void RunQuery();
     // Fills ListBox1 from the result list.
     void ShowResultList();
+    // Says in the hint line, in Chinese, that the word index is missing or
+    // damaged, naming its file.
+    void ShowIndexProblem();
     // Fetches the entry of a headword and opens it; nothing when no source
     // has it.
     void OpenEntry(const std::string& word);

@@ -29,17 +29,6 @@ FetchResult Damaged(std::string path, std::string reason) {
     return {FetchStatus::Damaged, std::move(path), std::move(reason)};
 }
 
-const char* ReadProblem(storage::ReadStatus status) {
-    switch (status) {
-    case storage::ReadStatus::TooLarge:
-        return "is too large";
-    case storage::ReadStatus::Unreadable:
-        return "cannot be read";
-    default:
-        return "is damaged";
-    }
-}
-
 } // namespace
 
 EntryFetch::EntryFetch(std::string entryTempFile)
@@ -115,8 +104,8 @@ FetchResult EntryFetch::LoadFromCache(const std::string& cacheFile, const std::s
     if (!cache.ReadStream(storage::WordHash(word), package)) {
         if (cache.LastReadStatus() == storage::ReadStatus::Absent)
             return {};
-        return Damaged(cacheFile,
-                       std::string("the cached entry ") + ReadProblem(cache.LastReadStatus()));
+        return Damaged(cacheFile, std::string("the cached entry ") +
+                                      storage::ReadStatusText(cache.LastReadStatus()));
     }
     // An empty member is a package nobody could show; let the installed data
     // answer instead.
@@ -165,8 +154,8 @@ FetchResult EntryFetch::CheckPackage(const std::string& path, const std::string&
     package.SetReadLimit(kEntryRecordLimit);
     std::string record;
     if (!package.ReadString(0u, record))
-        return Damaged(path,
-                       std::string("the entry record ") + ReadProblem(package.LastReadStatus()));
+        return Damaged(path, std::string("the entry record ") +
+                                 storage::ReadStatusText(package.LastReadStatus()));
     const std::string headword = GetTagValue(GetTagValue(record, "Voc"), "Name");
     if (headword.empty() || !platform::EqualIgnoringAsciiCase(headword, word))
         return Damaged(path, "the package holds no entry of this word");
@@ -181,8 +170,9 @@ FetchResult EntryFetch::FindWordLocation(const std::string& word, LocationRecord
     if (!locations.ReadStream(hash >> 24, member)) {
         if (locations.LastReadStatus() == storage::ReadStatus::Absent)
             return {};
-        return Damaged(locations.FileName(), std::string("the location records ") +
-                                                 ReadProblem(locations.LastReadStatus()));
+        return Damaged(locations.FileName(),
+                       std::string("the location records ") +
+                           storage::ReadStatusText(locations.LastReadStatus()));
     }
     std::optional<LocationRecord> found = FindInLocationMember(member, hash);
     if (!found)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storage/TCDF.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -20,12 +22,15 @@ inline constexpr uint32_t kHelpMember = 102000100;        // help document, line
 std::string ServiceDataFile(uint32_t member);
 
 // The decoded bytes of a member. False, with `bytes` unchanged, when the file
-// is missing (or no regular file) or the member is absent or damaged. A
+// is missing (or no regular file) or the member is absent, damaged or larger
+// than such a member may be (1 MiB for the help document, 4 MiB for the
+// picture, 64 KiB for the records); `why`, when given, then tells which. A
 // member of length 0 is found and gives "".
-bool ReadServiceMember(uint32_t member, std::string& bytes);
+bool ReadServiceMember(uint32_t member, std::string& bytes, storage::ReadStatus* why = nullptr);
 
 // The member as text lines (CR LF, LF or CR breaks). False, with `lines`
 // unchanged, as for ReadServiceMember.
-bool ReadServiceLines(uint32_t member, std::vector<std::string>& lines);
+bool ReadServiceLines(uint32_t member, std::vector<std::string>& lines,
+                      storage::ReadStatus* why = nullptr);
 
 } // namespace core

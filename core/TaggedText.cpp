@@ -76,6 +76,10 @@ std::string GetTagValue(std::string_view text, std::string_view tag, bool caseSe
     return open + value + close;
 }
 
+std::string MakeTextField(std::string_view value, std::string_view tag) {
+    return MakeTagField(FieldSafe(value), tag);
+}
+
 std::string MakeTagField(std::string_view value, std::string_view tag) {
     std::string field;
     field.reserve(value.size() + 2 * tag.size() + 5);
@@ -97,8 +101,11 @@ std::string FieldSafe(std::string_view value) {
             safe += "\xA3\xBE"; // ＞
         else if (c == '\r' || c == '\n')
             safe += ' ';
-        else
+        else if (!platform::IsGbkLeadByte(static_cast<unsigned char>(c)))
             safe += c;
+        // else: a lead byte with nothing after it, a cut character. It is
+        // dropped: it would join the "<" of the closing tag into one
+        // character, and the field would not end.
         i += length;
     }
     return safe;

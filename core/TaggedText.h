@@ -25,14 +25,21 @@ std::string TextBetween(std::string_view text, std::string_view start, std::stri
 std::string GetTagValue(std::string_view text, std::string_view tag, bool caseSensitive = false,
                         bool keepTags = false);
 
-// "<" + tag + ">" + value + "</" + tag + ">".
+// "<" + tag + ">" + value + "</" + tag + ">". For values that are records
+// themselves, or that the program made.
 std::string MakeTagField(std::string_view value, std::string_view tag);
 
 // `value` made safe to stand as the value of one field of a one-line record:
 // "<" and ">" become the full-width "＜" and "＞", CR and LF blanks, so no
 // value can end its field or its record early. Double-byte characters are
-// kept as they are.
+// kept as they are; a final lead byte without its second byte is dropped.
 std::string FieldSafe(std::string_view value);
+
+// A field whose value is text from a file or the network (a headword, a
+// gloss, an example): MakeTagField(FieldSafe(value), tag), so the value can
+// never end its field early or add fields of its own ("<Fn>", "<Repeat>") to
+// the record.
+std::string MakeTextField(std::string_view value, std::string_view tag);
 
 // Position of the first occurrence of `needle` in `text` that starts on a
 // character boundary, at or after `from` (which must itself be a boundary);

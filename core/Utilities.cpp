@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,17 +26,11 @@ namespace {
 
 constexpr size_t kChunk = 16384;
 
-std::string ReplaceAll(std::string text, std::string_view from, std::string_view to) {
-    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-    return text;
-}
-
 // Line breaks cannot stand inside a one-setting-per-line record.
 std::string EscapeBreaks(std::string_view text) {
-    std::string escaped = ReplaceAll(std::string(text), "\r\n", "<0D0A>");
-    escaped = ReplaceAll(std::move(escaped), "\n", "<0D0A>");
-    return ReplaceAll(std::move(escaped), "\r", "<0D0A>");
+    std::string escaped = platform::ReplaceAll(text, "\r\n", "<0D0A>");
+    escaped = platform::ReplaceAll(escaped, "\n", "<0D0A>");
+    return platform::ReplaceAll(escaped, "\r", "<0D0A>");
 }
 
 std::string UnescapeBreaks(std::string_view text) {
@@ -243,22 +238,24 @@ bool ReadNameValue(std::string_view name, std::string& value, std::string_view f
 }
 
 bool WriteNameValue(std::string_view name, std::string_view value, std::string_view filePath) {
-    // The user's copy starts from the program folder's when it has none.
-    std::vector<std::string> lines = LoadLines(platform::DataFile(NameValueName(filePath)), true);
-    std::string path = platform::UserFileForWriting(NameValueName(filePath));
-    std::string record =
+    const std::string target = platform::UserFileForWriting(NameValueName(filePath));
+    const std::string record =
         MakeTagField(EscapeBreaks(name), "Name") + MakeTagField(EscapeBreaks(value), "Value");
-    bool replaced = false;
-    for (std::string& line : lines) {
-        if (platform::EqualIgnoringAsciiCase(UnescapeBreaks(GetTagValue(line, "Name")), name)) {
-            line = record;
-            replaced = true;
-            break;
+    return UpdateListFile(target, true, [&](std::vector<std::string>& lines) {
+        // The user's copy starts from the program folder's when it has none.
+        std::error_code error;
+        const std::string source = platform::DataFile(NameValueName(filePath));
+        if (source != target && !std::filesystem::exists(target, error))
+            lines = LoadLines(source, true);
+        for (std::string& line : lines) {
+            if (platform::EqualIgnoringAsciiCase(UnescapeBreaks(GetTagValue(line, "Name")), name)) {
+                line = record;
+                return true;
+            }
         }
-    }
-    if (!replaced)
         lines.push_back(record);
-    return SaveLines(path, lines, true);
+        return true;
+    });
 }
 
 std::vector<std::string> LoadListFile(const std::string& path, bool unzip) {
@@ -270,6 +267,7 @@ bool UpdateListFile(const std::string& path, bool zip,
     const platform::FileLock lock(path);
     if (!lock.Held())
         return false;
+    platform::RemoveStrayTemporaries(path);
     std::vector<std::string> lines;
     std::optional<std::string> bytes = platform::ReadWholeFile(path);
     if (!bytes && errno != ENOENT)

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <new>
 #include <optional>
 #include <system_error>
 
@@ -58,8 +59,16 @@ void AppendShownGloss(std::string& out, std::string_view gloss) {
 
 // `prefix` + MakeTagField(headword, "En") + MakeTagField(shownGloss, "Cn"),
 // built in one allocation.
+// Index text that would break the line's fields loses its "<" and ">" (see
+// MakeTextField).
 std::string MakeResultLine(std::string_view prefix, std::string_view headword,
                            std::string_view shownGloss) {
+    auto hasMarks = [](std::string_view text) {
+        return text.find_first_of("<>") != std::string_view::npos;
+    };
+    if (hasMarks(headword) || hasMarks(shownGloss))
+        return std::string(prefix) + MakeTextField(headword, "En") +
+               MakeTextField(shownGloss, "Cn");
     std::string line;
     line.reserve(prefix.size() + headword.size() + shownGloss.size() + 18);
     line.append(prefix).append("<En>").append(headword).append("</En><Cn>");
@@ -86,8 +95,17 @@ SearchOutcome Failure(std::string error) {
     return {SearchStatus::Failed, std::move(error)};
 }
 
-std::string MissingMember(uint32_t member) {
-    return "the word index has no member " + std::to_string(member);
+// Sizes an index member may have: over ten times those of the full
+// dictionary, and a bound on memory for a file that claims far more.
+constexpr uint64_t kIndexMemberLimit = 16u << 20; // bytes, decoded
+constexpr size_t kIndexLineLimit = 1u << 21;      // lines of a list member
+
+size_t LineCount(std::string_view text) {
+    size_t lines = 0;
+    for (size_t i = 0; i < text.size(); ++i)
+        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')))
+            ++lines;
+    return lines + (!text.empty() && text.back() != '\n' && text.back() != '\r' ? 1 : 0);
 }
 
 } // namespace
@@ -129,21 +147,45 @@ bool WordIndex::LoadWordIndex(const std::string& path) {
     pairIndex_.clear();
     std::fill(std::begin(loaded_), std::end(loaded_), false);
 
-    const std::string file = platform::DataFile(path.empty() ? "voc.dat" : path);
+    std::fill(std::begin(status_), std::end(status_), storage::ReadStatus::Absent);
+    indexFile_ = platform::DataFile(path.empty() ? "voc.dat" : path);
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec))
+    fileMissing_ = !std::filesystem::is_regular_file(indexFile_, ec);
+    if (fileMissing_)
         return false;
 
-    storage::TCDF cdf(file);
-    cdf.SetNameSeed(0);
-    loaded_[HeadwordMember] = cdf.ReadStrings(HeadwordMember, headwordList_);
-    if (loaded_[HeadwordMember])
-        loaded_[GlossMember] = cdf.ReadStrings(GlossMember, glossList_);
-    PackShownGlosses();
-    loaded_[LetterBucketMember] = cdf.ReadString(LetterBucketMember, letterBuckets_);
-    loaded_[PairBucketMember] = cdf.ReadStrings(PairBucketMember, pairBuckets_);
-    loaded_[CnCharTableMember] = cdf.ReadStream(CnCharTableMember, cnCharTable_);
-    loaded_[CnPostingMember] = cdf.ReadStream(CnPostingMember, cnPostings_);
+    try {
+        storage::TCDF cdf(indexFile_);
+        cdf.SetNameSeed(0);
+        cdf.SetReadLimit(kIndexMemberLimit);
+        auto read = [&](Member member, std::string& bytes) {
+            loaded_[member] = cdf.ReadStream(member, bytes);
+            status_[member] = cdf.LastReadStatus();
+        };
+        auto readLines = [&](Member member, std::vector<std::string>& lines) {
+            std::string bytes;
+            read(member, bytes);
+            if (loaded_[member] && LineCount(bytes) > kIndexLineLimit) {
+                loaded_[member] = false;
+                status_[member] = storage::ReadStatus::TooLarge;
+            }
+            if (loaded_[member])
+                lines = platform::SplitLines(bytes);
+        };
+        readLines(HeadwordMember, headwordList_);
+        if (loaded_[HeadwordMember])
+            readLines(GlossMember, glossList_);
+        PackShownGlosses();
+        read(LetterBucketMember, letterBuckets_);
+        readLines(PairBucketMember, pairBuckets_);
+        read(CnCharTableMember, cnCharTable_);
+        read(CnPostingMember, cnPostings_);
+    } catch (const std::bad_alloc&) {
+        // Within the limits above this takes a machine short of memory.
+        for (size_t member = 0; member < 6; ++member)
+            if (!loaded_[member])
+                status_[member] = storage::ReadStatus::TooLarge;
+    }
 
     // First record per prefix, so lookups keep the first-match-wins rule of a
     // scan from the top.
@@ -152,6 +194,25 @@ bool WordIndex::LoadWordIndex(const std::string& path) {
         pairIndex_.try_emplace(platform::UpperAscii(GetTagValue(pairBuckets_[i], "EN")), i);
 
     return loaded_[HeadwordMember] && loaded_[GlossMember];
+}
+
+std::string WordIndex::MemberProblem(uint32_t member) const {
+    if (fileMissing_)
+        return "the word index " + indexFile_ + " is missing";
+    const std::string which =
+        "member " + std::to_string(member) + " of the word index " + indexFile_;
+    const storage::ReadStatus status = member < 6 ? status_[member] : storage::ReadStatus::Absent;
+    if (status == storage::ReadStatus::Absent || status == storage::ReadStatus::Ok)
+        return "the word index " + indexFile_ + " has no member " + std::to_string(member);
+    return which + " " + storage::ReadStatusText(status);
+}
+
+std::string WordIndex::LoadError() const {
+    if (!loaded_[HeadwordMember])
+        return MemberProblem(HeadwordMember);
+    if (!loaded_[GlossMember])
+        return MemberProblem(GlossMember);
+    return {};
 }
 
 void WordIndex::PackShownGlosses() {
@@ -237,14 +298,14 @@ SearchOutcome WordIndex::SearchEnglish() {
         return {SearchStatus::NotQualified, {}};
     }
     if (!loaded_[HeadwordMember])
-        return Failure(MissingMember(HeadwordMember));
+        return Failure(MemberProblem(HeadwordMember));
     if (!loaded_[GlossMember])
-        return Failure(MissingMember(GlossMember));
+        return Failure(MemberProblem(GlossMember));
 
     Bucket bucket;
     if (n == 1) {
         if (!loaded_[LetterBucketMember])
-            return Failure(MissingMember(LetterBucketMember));
+            return Failure(MemberProblem(LetterBucketMember));
         const std::string letter = std::to_string(q[0] - 'A');
         std::optional<uint32_t> start = ParseCount(GetTagValue(letterBuckets_, "Index" + letter));
         std::optional<uint32_t> count = ParseCount(GetTagValue(letterBuckets_, "Count" + letter));
@@ -254,7 +315,7 @@ SearchOutcome WordIndex::SearchEnglish() {
         bucket = {*start, *count};
     } else {
         if (!loaded_[PairBucketMember])
-            return Failure(MissingMember(PairBucketMember));
+            return Failure(MemberProblem(PairBucketMember));
         PairBucketLookup lookup = FindPairBucket(std::string_view(q).substr(0, 2));
         if (!lookup.Error.empty())
             return Failure(std::move(lookup.Error));
@@ -296,7 +357,7 @@ SearchOutcome WordIndex::SearchChinese() {
     }
     for (uint32_t member : {HeadwordMember, GlossMember, CnCharTableMember, CnPostingMember}) {
         if (!loaded_[member])
-            return Failure(MissingMember(member));
+            return Failure(MemberProblem(member));
     }
 
     const uint32_t code =

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storage/TCDF.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -52,11 +54,16 @@ public:
     };
 
     // Replaces the loaded index with the members of the compound data file at
-    // `path` (empty: "voc.dat" in the program folder; a relative path is taken
-    // from the program folder). Members that are absent stay empty; the gloss
-    // list is read only when the headword list was. True when both the
+    // `path` (empty: "voc.dat"; a relative path is a data file, see
+    // platform::DataFile). Members that are absent, damaged or beyond the
+    // size an index member may have (16 MiB, 2^21 lines) stay empty; the
+    // gloss list is read only when the headword list was. True when both the
     // headword and the gloss lists were read. The result list is not touched.
     bool LoadWordIndex(const std::string& path = {});
+    // After a failed load: what is wrong, naming the file (ASCII, English).
+    std::string LoadError() const;
+    // The file of the last load.
+    const std::string& IndexFile() const { return indexFile_; }
 
     // The word/phrase filter of the query frame: words only at start. With
     // both or neither set nothing is filtered.
@@ -110,6 +117,8 @@ private:
     std::string_view ShownGloss(size_t line) const;
     // Error text when line `line` is not in both the headword and gloss list.
     std::string CheckLine(uint64_t line) const;
+    // Why member `member` was not loaded.
+    std::string MemberProblem(uint32_t member) const;
 
     std::vector<std::string> headwordList_;
     std::vector<std::string> glossList_;
@@ -118,6 +127,9 @@ private:
     std::string cnCharTable_;
     std::string cnPostings_;
     bool loaded_[6] = {};
+    storage::ReadStatus status_[6] = {};
+    std::string indexFile_;
+    bool fileMissing_ = false;
 
     // Derived at load. The glosses as listed, packed end to end so that a
     // long posting run reads them from one block of memory rather than from

@@ -71,6 +71,49 @@ std::vector<std::string> SplitSegments(std::string_view text) {
     return segments;
 }
 
+// The words of a synonym field "[1=word][2=word]...", in number order up to
+// the first number that has no marker or an empty word: the word of number i
+// lies between the first "[i=" and the next "]" (each on a character
+// boundary), as TextBetween would find it. One pass over the field however
+// many numbers it holds.
+std::vector<std::string_view> SynonymWords(std::string_view field) {
+    std::vector<size_t> closes;                     // "]" positions, ascending
+    std::vector<std::pair<uint32_t, size_t>> marks; // number, start of its word
+    for (size_t at = 0; at < field.size(); at += platform::GbkCharLength(field, at)) {
+        if (field[at] == ']') {
+            closes.push_back(at);
+            continue;
+        }
+        if (field[at] != '[' || at + 1 >= field.size() || field[at + 1] < '1' ||
+            field[at + 1] > '9')
+            continue;
+        uint32_t number = 0;
+        size_t digit = at + 1;
+        for (;
+             digit < field.size() && digit - at <= 9 && field[digit] >= '0' && field[digit] <= '9';
+             ++digit)
+            number = number * 10 + static_cast<uint32_t>(field[digit] - '0');
+        if (digit < field.size() && field[digit] == '=')
+            marks.emplace_back(number, digit + 1);
+    }
+    // Numbers beyond the count of markers can never be reached.
+    std::vector<size_t> firstStart(marks.size() + 1, std::string_view::npos);
+    for (const auto& [number, start] : marks)
+        if (number <= marks.size() && firstStart[number] == std::string_view::npos)
+            firstStart[number] = start;
+    std::vector<std::string_view> words;
+    for (size_t number = 1; number < firstStart.size(); ++number) {
+        const size_t start = firstStart[number];
+        if (start == std::string_view::npos)
+            break;
+        const auto close = std::lower_bound(closes.begin(), closes.end(), start);
+        if (close == closes.end() || *close == start)
+            break;
+        words.push_back(field.substr(start, *close - start));
+    }
+    return words;
+}
+
 class EntryRenderer {
 public:
     EntryRenderer(RichTextDocument& document, ActionList& actions, const ImageListPtr& images,
@@ -115,9 +158,9 @@ private:
     }
 
     void Speaker(const std::string& member, const std::string& text) {
-        actions_.push_back(core::MakeTagField(member, "MP3") +
+        actions_.push_back(core::MakeTextField(member, "MP3") +
                            core::MakeTagField("PlayMP3", "Action") +
-                           core::MakeTagField(text, "TXT"));
+                           core::MakeTextField(text, "TXT"));
         doc_.AddImageJump(kSpeakerImage, images_, false);
     }
 
@@ -176,11 +219,10 @@ private:
     // Synonyms are numbered from 1 as "[i=word]"; the first missing number
     // ends the list.
     void RenderSynonyms(const std::string& synonyms) {
-        for (int i = 1;; ++i) {
-            std::string word = core::TextBetween(synonyms, "[" + std::to_string(i) + "=", "]");
-            if (word.empty())
-                return;
-            if (i == 1) {
+        bool first = true;
+        for (const std::string_view word : SynonymWords(synonyms)) {
+            if (first) {
+                first = false;
                 Spacer(2);
                 doc_.AddFromNewLine(kSynonymLabel, SynonymLabel);
             } else {
@@ -188,7 +230,7 @@ private:
             }
             doc_.Add(word, Synonym);
             actions_.push_back(core::MakeTagField("ShowTYC", "Action") +
-                               core::MakeTagField(word, "TXT"));
+                               core::MakeTextField(word, "TXT"));
         }
     }
 

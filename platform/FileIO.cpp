@@ -2,8 +2,11 @@
 
 #include "platform/FileHandle.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -65,6 +68,24 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
     if (dir.IsOpen())
         fsync(dir.Fd());
     return true;
+}
+
+void RemoveStrayTemporaries(const std::string& path) {
+    const std::filesystem::path target(path);
+    const std::string prefix = target.filename().string() + ".";
+    std::error_code error;
+    const auto folder = target.has_parent_path() ? target.parent_path() : ".";
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0 ||
+            !entry.is_regular_file(error))
+            continue;
+        const bool random =
+            std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+                        [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
+        if (random)
+            std::filesystem::remove(entry.path(), error);
+    }
 }
 
 } // namespace platform

@@ -22,4 +22,9 @@ std::optional<std::string> ReadFileRange(const std::string& path, uint64_t offse
 // file's mode. False (and `path` untouched, no temporary left) on failure.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes);
 
+// Removes temporaries of WriteFileAtomically(path, ...) that a process killed
+// mid-write left behind (path + "." + six letters or digits). Only for a
+// caller holding the file's FileLock: no other writer is mid-write then.
+void RemoveStrayTemporaries(const std::string& path);
+
 } // namespace platform

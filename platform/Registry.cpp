@@ -10,7 +10,11 @@
 #include <charconv>
 #include <fcntl.h>
 #include <filesystem>
+#include <memory>
+#include <mutex>
 #include <unistd.h>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -28,20 +32,58 @@ struct Value {
     std::string data;
 };
 
+// Key paths and value names are found by their upper-cased spelling, in
+// constant time, so reading a file of n lines is linear in n.
 struct Key {
     RegRoot root = RegRoot::CurrentUser;
     std::string path;
-    std::vector<Value> values;
+    std::vector<Value> values;                          // file order
+    std::unordered_map<std::string, size_t> valueIndex; // upper-cased name -> values index
+
+    const Value* FindValue(std::string_view name) const {
+        auto it = valueIndex.find(UpperAscii(name));
+        return it == valueIndex.end() ? nullptr : &values[it->second];
+    }
+    Value* FindValue(std::string_view name) {
+        return const_cast<Value*>(std::as_const(*this).FindValue(name));
+    }
+
+    void SetValue(std::string_view name, int type, std::string data) {
+        if (Value* existing = FindValue(name)) {
+            existing->type = type;
+            existing->data = std::move(data);
+            return;
+        }
+        valueIndex.emplace(UpperAscii(name), values.size());
+        values.push_back(Value{std::string(name), type, std::move(data)});
+    }
+
+    bool DeleteValue(std::string_view name) {
+        auto it = valueIndex.find(UpperAscii(name));
+        if (it == valueIndex.end())
+            return false;
+        values.erase(values.begin() + static_cast<std::ptrdiff_t>(it->second));
+        valueIndex.clear();
+        for (size_t i = 0; i < values.size(); ++i)
+            valueIndex.emplace(UpperAscii(values[i].name), i);
+        return true;
+    }
 };
 
 struct Store {
-    std::vector<Key> keys;
+    std::vector<Key> keys;                            // file order
+    std::unordered_map<std::string, size_t> keyIndex; // IndexName() -> keys index
 
+    static std::string IndexName(RegRoot root, std::string_view path) {
+        return (root == RegRoot::ClassesRoot ? "R" : "U") + UpperAscii(path);
+    }
+
+    const Key* Find(RegRoot root, std::string_view path) const {
+        auto it = keyIndex.find(IndexName(root, path));
+        return it == keyIndex.end() ? nullptr : &keys[it->second];
+    }
     Key* Find(RegRoot root, std::string_view path) {
-        for (Key& key : keys)
-            if (key.root == root && EqualIgnoringAsciiCase(key.path, path))
-                return &key;
-        return nullptr;
+        return const_cast<Key*>(std::as_const(*this).Find(root, path));
     }
 
     // A key exists when it was created, or when one below it was.
@@ -59,16 +101,16 @@ struct Store {
     Key& Create(RegRoot root, std::string_view path) {
         if (Key* key = Find(root, path))
             return *key;
-        keys.push_back(Key{root, std::string(path), {}});
+        keyIndex.emplace(IndexName(root, path), keys.size());
+        keys.push_back(Key{root, std::string(path), {}, {}});
         return keys.back();
     }
 };
 
-Value* FindValue(Key& key, std::string_view name) {
-    for (Value& value : key.values)
-        if (EqualIgnoringAsciiCase(value.name, name))
-            return &value;
-    return nullptr;
+const Value* FindStored(const Store& store, RegRoot root, std::string_view key,
+                        std::string_view name) {
+    const Key* found = store.Find(root, key);
+    return found ? found->FindValue(name) : nullptr;
 }
 
 const char* RootName(RegRoot root) {
@@ -222,13 +264,7 @@ bool ParseLine(std::string_view line, Store& store) {
     int type = fields[4][0] - '0';
     if (!Unescape(fields[3], name) || !ParseData(type, fields[5], data))
         return false;
-    Key& key = store.Create(root, path);
-    if (Value* existing = FindValue(key, name)) {
-        existing->type = type;
-        existing->data = std::move(data);
-    } else {
-        key.values.push_back(Value{std::move(name), type, std::move(data)});
-    }
+    store.Create(root, path).SetValue(name, type, std::move(data));
     return true;
 }
 
@@ -283,8 +319,20 @@ std::string Serialize(const Store& store) {
     return out;
 }
 
-Store Load() {
-    return Parse(ReadWholeFile(RegistryFile()).value_or(std::string()));
+// The last store read, kept with the text it was parsed from: reading a value
+// parses the file only when its text changed since.
+std::mutex g_loadMutex;
+std::string g_loadedText;                   // guarded by g_loadMutex
+std::shared_ptr<const Store> g_loadedStore; // guarded by g_loadMutex
+
+std::shared_ptr<const Store> Load() {
+    std::string text = ReadWholeFile(RegistryFile()).value_or(std::string());
+    std::lock_guard lock(g_loadMutex);
+    if (!g_loadedStore || text != g_loadedText) {
+        g_loadedStore = std::make_shared<const Store>(Parse(text));
+        g_loadedText = std::move(text);
+    }
+    return g_loadedStore;
 }
 
 // The writers' lock, taken after making the folder that holds the store.
@@ -304,6 +352,7 @@ template <class Change> bool Modify(Change change) {
     const FileLock lock = LockStore(path);
     if (!lock.Held())
         return false;
+    RemoveStrayTemporaries(path);
     std::optional<std::string> text = ReadWholeFile(path);
     if (!text && errno != ENOENT)
         return false;
@@ -359,15 +408,6 @@ RegValue DecodeData(const Value& stored) {
     return stored.data;
 }
 
-void SetValue(Key& key, std::string_view name, int type, std::string data) {
-    if (Value* existing = FindValue(key, name)) {
-        existing->type = type;
-        existing->data = std::move(data);
-    } else {
-        key.values.push_back(Value{std::string(name), type, std::move(data)});
-    }
-}
-
 } // namespace
 
 std::string RegistryFile() {
@@ -375,11 +415,7 @@ std::string RegistryFile() {
 }
 
 bool RegReadValue(RegRoot root, std::string_view key, std::string_view name, RegValue& value) {
-    Store store = Load();
-    Key* found = store.Find(root, key);
-    if (!found)
-        return false;
-    Value* stored = FindValue(*found, name);
+    const Value* stored = FindStored(*Load(), root, key, name);
     if (!stored)
         return false;
     value = DecodeData(*stored);
@@ -402,7 +438,7 @@ bool RegWriteValue(RegRoot root, std::string_view key, std::string_view name, bo
         std::string data;
         if (!EncodeData(value, type, data))
             return false;
-        SetValue(store.Create(root, key), name, type, std::move(data));
+        store.Create(root, key).SetValue(name, type, std::move(data));
         modified = true;
         return true;
     });
@@ -415,18 +451,16 @@ bool RegEnsureValue(RegRoot root, std::string_view key, std::string_view name, i
         return false;
     RegValue result;
     const bool ok = Modify([&](Store& store, bool& modified) {
-        if (Key* found = store.Find(root, key)) {
-            if (const Value* stored = FindValue(*found, name)) {
-                result = DecodeData(*stored);
-                if (usable(result))
-                    return true;
-            }
+        if (const Value* stored = FindStored(store, root, key, name)) {
+            result = DecodeData(*stored);
+            if (usable(result))
+                return true;
         }
         result = make();
         std::string data;
         if (!EncodeData(result, type, data))
             return false;
-        SetValue(store.Create(root, key), name, type, data);
+        store.Create(root, key).SetValue(name, type, data);
         result = DecodeData(Value{std::string(name), type, std::move(data)});
         modified = true;
         return true;
@@ -437,24 +471,16 @@ bool RegEnsureValue(RegRoot root, std::string_view key, std::string_view name, i
 }
 
 bool RegValueExists(RegRoot root, std::string_view key, std::string_view name) {
-    Store store = Load();
-    Key* found = store.Find(root, key);
-    return found && FindValue(*found, name);
+    return FindStored(*Load(), root, key, name) != nullptr;
 }
 
 bool RegDeleteValue(RegRoot root, std::string_view key, std::string_view name) {
     return Modify([&](Store& store, bool& modified) {
         Key* found = store.Find(root, key);
-        if (!found)
+        if (!found || !found->DeleteValue(name))
             return false;
-        for (auto it = found->values.begin(); it != found->values.end(); ++it) {
-            if (EqualIgnoringAsciiCase(it->name, name)) {
-                found->values.erase(it);
-                modified = true;
-                return true;
-            }
-        }
-        return false;
+        modified = true;
+        return true;
     });
 }
 

@@ -16,6 +16,19 @@ std::string LowerAscii(std::string_view text) {
     return out;
 }
 
+std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
+    if (from.empty())
+        return std::string(text);
+    std::string out;
+    out.reserve(text.size());
+    size_t at = 0;
+    for (size_t found; (found = text.find(from, at)) != std::string_view::npos;
+         at = found + from.size())
+        out.append(text.substr(at, found - at)).append(to);
+    out.append(text.substr(at));
+    return out;
+}
+
 std::optional<uint32_t> ParseHex32(std::string_view text) {
     if (text.empty())
         return std::nullopt;

@@ -57,6 +57,10 @@ std::optional<uint32_t> ParseHex32(std::string_view text);
 // below 0x20) at either end.
 std::string_view Trimmed(std::string_view text);
 
+// The text with every occurrence of `from` (not empty) replaced by `to`, left
+// to right; replaced text is not searched again. Linear in the text's length.
+std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to);
+
 // Splits text into lines at CR LF, LF or a lone CR; a final line break does
 // not start an empty line.
 std::vector<std::string> SplitLines(std::string_view text);

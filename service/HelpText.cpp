@@ -4,8 +4,8 @@
 
 namespace service {
 
-bool ReadHelpText(std::vector<std::string>& lines) {
-    return core::ReadServiceLines(core::kHelpMember, lines);
+bool ReadHelpText(std::vector<std::string>& lines, storage::ReadStatus* why) {
+    return core::ReadServiceLines(core::kHelpMember, lines, why);
 }
 
 } // namespace service

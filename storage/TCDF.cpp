@@ -87,12 +87,60 @@ uint64_t CompleteEnd(const std::vector<CdfRecord>& records, uint64_t fileLength)
     return end;
 }
 
+// Largest tail an append examines before cutting it; a larger one is left
+// alone (and the append refused).
+constexpr uint64_t kMaxTornTail = 64u << 20;
+
+// True when [tailStart, fileLength), which does not hold a whole record, is
+// certainly what an interrupted append left behind: no position inside it
+// starts a chain of whole records ending exactly at the end of the file. Such
+// a chain is what follows a record whose size field was damaged, and cutting
+// there would destroy intact records. Linear in the tail's length.
+bool IsTornTail(const platform::FileHandle& file, uint64_t tailStart, uint64_t fileLength) {
+    const uint64_t tailLength = fileLength - tailStart;
+    if (tailLength < kHeaderSize)
+        return true;
+    if (tailLength > kMaxTornTail)
+        return false;
+    std::string tail(static_cast<size_t>(tailLength), '\0');
+    if (!file.ReadAt(tailStart, tail.data(), tail.size()))
+        return false;
+    // endsChain[p]: the records from p on are whole and end at the file's end.
+    std::vector<bool> endsChain(tail.size() + 1, false);
+    endsChain[tail.size()] = true;
+    for (size_t p = tail.size() - kHeaderSize; p >= 1; --p) {
+        const uint64_t next = p + kHeaderSize + platform::ReadLe32(tail, p + 4);
+        endsChain[p] = next <= tail.size() && endsChain[static_cast<size_t>(next)];
+        if (endsChain[p])
+            return false;
+    }
+    return true;
+}
+
 bool FileExists(const std::string& path) {
     struct stat st {};
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 } // namespace
+
+const char* ReadStatusText(ReadStatus status) {
+    switch (status) {
+    case ReadStatus::Ok:
+        return "was read";
+    case ReadStatus::Absent:
+        return "is absent";
+    case ReadStatus::Unreadable:
+        return "cannot be read";
+    case ReadStatus::Damaged:
+        return "is damaged";
+    case ReadStatus::TooLarge:
+        return "is too large";
+    case ReadStatus::CannotWrite:
+        return "cannot be written out";
+    }
+    return "is damaged";
+}
 
 TCDF::TCDF(std::string fileName) {
     if (!fileName.empty())
@@ -146,9 +194,13 @@ bool TCDF::AddStream(std::string_view name, Stream& stream) {
         return false;
     // A record cut short by an interrupted append would swallow whatever is
     // written after it (the Size chain jumps past it), so the new record goes
-    // where the last complete one ends and the torn tail is dropped.
+    // where the last complete one ends and the torn tail is dropped. A tail
+    // that may hold intact records (behind a damaged size field) is never
+    // dropped: the append fails and the file stays as it is.
     const uint64_t end = CompleteEnd(ScanHeaders(file, *length), *length);
     if (end > kMaxRecordOffset)
+        return false;
+    if (end < *length && !IsTornTail(file, end, *length))
         return false;
     if (end < *length && ::ftruncate(file.Fd(), static_cast<off_t>(end)) != 0)
         return false;

@@ -29,6 +29,10 @@ enum class ReadStatus {
     CannotWrite, // ReadToFile: the output file cannot be written
 };
 
+// How a failed read reads in a message: "is damaged", "is too large", ...
+// (English, to follow the name of what was read).
+const char* ReadStatusText(ReadStatus status);
+
 // The largest decoded member a TCDF reads unless told otherwise.
 inline constexpr uint64_t kDefaultReadLimit = 64u << 20;
 
@@ -62,7 +66,9 @@ public:
     static std::string NumberName(uint32_t number); // 5 -> "00000005"
 
     // Appending. The stream is coded in place and holds the stored bytes
-    // afterwards. False for an empty name or when the file cannot be written.
+    // afterwards. False for an empty name, when the file cannot be written,
+    // and when it ends in bytes that may hold intact records behind a
+    // damaged size field (the file is then left as it is).
     bool AddStream(std::string_view name, Stream& stream);
     bool AddStream(uint32_t number, Stream& stream);
     bool AddInteger(std::string_view name, uint32_t value);

@@ -124,8 +124,10 @@ bool UnzipStream(Stream& stream) {
         if (rc == Z_BUF_ERROR && z.avail_in == 0 && inLeft > 0)
             rc = Z_OK; // more input to feed
     }
+    // Bytes after the end of the stream are not part of any member we write.
+    const bool allInput = z.avail_in == 0 && inLeft == 0;
     inflateEnd(&z);
-    if (rc != Z_STREAM_END || produced != n)
+    if (rc != Z_STREAM_END || produced != n || !allInput)
         return false;
     out.resize(produced);
     stream.swap(out);

@@ -27,8 +27,9 @@ public:
 };
 
 // Type 2. ZipStream: false on an empty stream. UnzipStream: false on an empty
-// stream, a zero length word or data that does not inflate to exactly the
-// stated length; the stream is then unchanged. Never allocates more than the
+// stream, a zero length word, data that does not inflate to exactly the
+// stated length or bytes after the end of the zlib stream; the stream is then
+// unchanged. Never allocates more than the
 // compressed data can justify.
 bool ZipStream(Stream& stream);
 bool UnzipStream(Stream& stream);

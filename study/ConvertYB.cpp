@@ -2,7 +2,6 @@
 
 #include "display/PhoneticFont.h"
 #include "platform/Text.h"
-#include "study/TextEdit.h"
 
 #include <array>
 #include <cstdint>
@@ -78,7 +77,11 @@ std::string ConvertLeftoverReferences(const std::string& text) {
         if (start == std::string::npos)
             break;
         out.append(text, pos, start - pos);
-        const size_t end = text.find(';', start + 2);
+        // A body longer than a code point's 8 hex digits and its "x" is no
+        // reference; looking no further keeps the pass linear.
+        const size_t semicolon = std::string_view(text).substr(start + 2, 10).find(';');
+        const size_t end =
+            semicolon == std::string_view::npos ? std::string::npos : start + 2 + semicolon;
         std::optional<uint32_t> codePoint;
         if (end != std::string::npos)
             codePoint =
@@ -101,9 +104,25 @@ std::string ConvertLeftoverReferences(const std::string& text) {
 } // namespace
 
 std::string ConvertYB(std::string_view text) {
-    std::string result(text);
-    for (const auto& [from, to] : kPairs)
-        ReplaceAll(result, from, to);
+    // One pass over the text, every pair tried where a reference or "'" can
+    // start: linear however many references there are.
+    std::string result;
+    result.reserve(text.size());
+    for (size_t at = 0; at < text.size();) {
+        bool replaced = false;
+        if (text[at] == '&' || text[at] == '\'') {
+            for (const auto& [from, to] : kPairs) {
+                if (text.compare(at, from.size(), from) == 0) {
+                    result.append(to);
+                    at += from.size();
+                    replaced = true;
+                    break;
+                }
+            }
+        }
+        if (!replaced)
+            result += text[at++];
+    }
     if (result.find("&#") == std::string::npos)
         return result;
     return ConvertLeftoverReferences(result);

@@ -20,7 +20,7 @@ struct FollowRequest {
 };
 
 // Reads the tagged record: "TXT", "Fn" (full path; missing or empty means
-// "out.mp3" in the program folder), "Title", "Interval" and "Repeat" (both
+// the scratch file "out.mp3" of this process), "Title", "Interval" and "Repeat" (both
 // exactly 8 hexadecimal digits; any other value keeps the default). Tags are
 // matched ignoring case.
 FollowRequest ParseFollowRecord(std::string_view record);

@@ -8,6 +8,10 @@ namespace study {
 namespace {
 
 constexpr int64_t kIdBase = int64_t{1} << 32;
+// Largest word record and recording read (the full dictionary's are below
+// 1 KiB and 100 KiB).
+constexpr uint64_t kRecordLimit = 64u << 10;
+constexpr uint64_t kRecordingLimit = 4u << 20;
 
 bool EndsWith(const std::string& text, std::string_view suffix) {
     return text.size() > suffix.size() &&
@@ -52,6 +56,7 @@ bool VocBaseData::ReadVocRecord(int64_t id, std::string& record) {
         return false;
     }
     storage::Stream stream;
+    file_.SetReadLimit(kRecordLimit);
     if (!file_.ReadStreamById(static_cast<uint32_t>(id - kIdBase), stream) || stream.empty()) {
         return false;
     }
@@ -64,6 +69,7 @@ bool VocBaseData::GetVocMP3(std::string_view headword, std::string& mp3) {
         return false;
     }
     storage::Stream stream;
+    file_.SetReadLimit(kRecordingLimit);
     if (!file_.ReadStream(platform::LowerAscii(headword) + ".mp3", stream) || stream.empty()) {
         return false;
     }

@@ -5,7 +5,6 @@
 #include "platform/Gbk.h"
 #include "platform/Text.h"
 #include "study/ConvertYB.h"
-#include "study/TextEdit.h"
 
 #include <algorithm>
 #include <fstream>
@@ -105,8 +104,8 @@ void VocBaseInfo::ShowVocList(display::RichTextDocument& document,
             document.AddImageJump(0, voiceImages, false);
             mp3List_.push_back(name);
         }
-        std::string meanings = core::GetTagValue(record, "CN");
-        ReplaceAll(meanings, "\r\n", "  ");
+        const std::string meanings =
+            platform::ReplaceAll(core::GetTagValue(record, "CN"), "\r\n", "  ");
         if (!meanings.empty())
             document.Add("  " + meanings, kStyleMeaning);
         if (Options.ShowCXBH) {

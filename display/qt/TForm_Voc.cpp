@@ -1,5 +1,6 @@
 #include "display/qt/TForm_Voc.h"
 
+#include "core/EntryFetch.h"
 #include "core/TaggedText.h"
 #include "display/qt/QtConvert.h"
 #include "display/qt/TFrame_Voc.h"
@@ -86,7 +87,10 @@ void TForm_Voc::RenderEntry() {
     Timer1->stop();
     actionList_.clear();
     std::string record;
-    if (!vocFile_ || !vocFile_->ReadString(0u, record) || record.empty())
+    if (!vocFile_)
+        return;
+    vocFile_->SetReadLimit(core::EntryFetch::kEntryRecordLimit);
+    if (!vocFile_->ReadString(0u, record) || record.empty())
         return;
     Frame_Voc1->myLabel3d_Voc->setText(FromGbk(EntryHeadword(record)));
     TRichTextView* view = Frame_Voc1->RichText_Voc;
@@ -106,10 +110,13 @@ void TForm_Voc::ZoomStyles(int delta) {
 
 bool TForm_Voc::PlayEntryMP3(uint32_t memberNo, const std::string& text) {
     std::string path = OutMp3Path();
-    if (!vocFile_ || !vocFile_->ReadToFile(memberNo, path))
+    if (!vocFile_)
+        return false;
+    vocFile_->SetReadLimit(core::EntryFetch::kPackageLimit);
+    if (!vocFile_->ReadToFile(memberNo, path))
         return false;
     if (services_.FollowAlong)
-        services_.FollowAlong(core::MakeTagField(text, "TXT") + core::MakeTagField(path, "FN"));
+        services_.FollowAlong(core::MakeTextField(text, "TXT") + core::MakeTextField(path, "FN"));
     return true;
 }
 

@@ -282,6 +282,28 @@ TEST_F(MainWindowTest, OpensAtThreeQuartersOfTheScreen) {
     EXPECT_EQ(window_->height(), screen.height() * 3 / 4);
 }
 
+// The hint line says in Chinese what is wrong with the word index, naming its
+// file; typing keeps saying so.
+TEST(MainWindowIndex, MissingOrDamagedIndexIsToldInChineseNamingTheFile) {
+    storage::test::TestFolder folder;
+    const QString file = QString::fromStdString(folder / "voc.dat");
+    auto hintAfterTyping = [] {
+        app::TForm_Main window;
+        window.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+        const QString atStart = window.Frame_Dic1->Label_Hint->text();
+        QTest::keyClicks(window.Frame_Dic1->LabeledEdit_Input, QStringLiteral("ap"));
+        EXPECT_EQ(window.Frame_Dic1->Label_Hint->text(), atStart);
+        return atStart;
+    };
+    const QString missing = hintAfterTyping();
+    EXPECT_EQ(missing, QString::fromUtf8("词库数据错误：找不到词库索引文件“%1”。").arg(file));
+
+    storage::test::WriteFileBytes(folder / "voc.dat", std::string(40, '\x7F'));
+    const QString damaged = hintAfterTyping();
+    EXPECT_EQ(damaged, QString::fromUtf8("词库数据错误：词库索引文件“%1”已损坏。").arg(file));
+}
+
 TEST(MainWindowAd, PictureComesFromServiceData) {
     storage::test::TestFolder folder;
     QImage red(40, 20, QImage::Format_RGB32);

@@ -5,6 +5,7 @@
 #include "display/qt/TRichTextView.h"
 #include "platform/Paths.h"
 #include "storage/TestFolder.h"
+#include "study/FollowText.h"
 #include "widgets/Application.h"
 #include "widgets/LbSpeedButton.h"
 
@@ -75,6 +76,19 @@ TEST_F(VocWindowTest, SpeakerExtractsTheSoundAndOpensTheReader) {
     window.reset();
     EXPECT_FALSE(std::filesystem::exists(platform::ScratchFile("out.mp3")));
     EXPECT_EQ(hidden_, 1);
+}
+
+// An entry package arrives from the network: a headword carrying tags must
+// not turn the speaker into a reading of another file.
+TEST_F(VocWindowTest, TagsInTheEntryCannotRedirectTheReader) {
+    const std::string name = "x<Fn>/etc/passwd</Fn><Repeat>FFFFFFFF</Repeat>";
+    auto window = Open(Field(Field(name, "Name") + Field("1F", "MP3"), "Voc"), {{0x1F, "ID3"}});
+    window->RichText_VocJump(0);
+    ASSERT_EQ(followAlong_.size(), 1u);
+    const study::FollowRequest request = study::ParseFollowRecord(followAlong_[0]);
+    EXPECT_EQ(request.FileName, platform::ScratchFile("out.mp3"));
+    EXPECT_EQ(request.RepeatCount, 0);
+    EXPECT_EQ(request.Text, "xFn/etc/passwd/FnRepeatFFFFFFFF/Repeat");
 }
 
 TEST_F(VocWindowTest, ClickOnTheSpeakerIconPlays) {

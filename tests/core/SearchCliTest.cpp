@@ -1,3 +1,4 @@
+#include "ProgramRun.h"
 #include "platform/Gbk.h"
 #include "tests/core/VocFileBuilder.h"
 
@@ -12,29 +13,11 @@
 
 namespace {
 
-struct CliRun {
-    int Exit = -1;
-    std::string Out;
-    std::string Err;
-};
-
-std::string Quoted(std::string_view arg) {
-    std::string quoted = "'";
-    for (char c : arg) {
-        if (c == '\'')
-            quoted += "'\\''";
-        else
-            quoted += c;
-    }
-    return quoted + "'";
-}
+using testsupport::ProgramRun;
 
 class SearchCliTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/quendic-searchcli-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        home_ = pattern;
         std::vector<testing_voc::VocEntry> entries = {
             {"apple", Gbk("苹果")},       {"Apple", Gbk("苹果公司")},
             {"apple pie", Gbk("苹果派")}, {"applet", Gbk("小程序<0D0A>小应用")},
@@ -42,37 +25,14 @@ protected:
         };
         members_ = testing_voc::BuildVocMembers(entries);
     }
-    void TearDown() override {
-        std::error_code ec;
-        std::filesystem::remove_all(home_, ec);
-    }
-
     static std::string Gbk(std::string_view utf8) { return platform::Utf8ToGbk(utf8); }
 
     void WriteIndex(const testing_voc::VocMembers& members) {
-        ASSERT_TRUE(testing_voc::WriteVoc(home_ + "/voc.dat", members));
+        ASSERT_TRUE(testing_voc::WriteVoc(folders_ / "voc.dat", members));
     }
 
-    CliRun Run(const std::vector<std::string>& args) {
-        std::string command = "QUENDIC_HOME=" + Quoted(home_) + " " + Quoted(QUENDIC_CLI_PATH);
-        for (const std::string& arg : args)
-            command += " " + Quoted(arg);
-        const std::string errFile = home_ + "/stderr.txt";
-        command += " 2>" + Quoted(errFile);
-        CliRun run;
-        std::FILE* pipe = popen(command.c_str(), "r");
-        if (pipe == nullptr)
-            return run;
-        char buffer[4096];
-        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            run.Out.append(buffer, n);
-        const int status = pclose(pipe);
-        run.Exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        std::ifstream err(errFile);
-        std::stringstream text;
-        text << err.rdbuf();
-        run.Err = text.str();
-        return run;
+    ProgramRun Run(const std::vector<std::string>& args) {
+        return testsupport::RunProgram(QUENDIC_CLI_PATH, args, folders_);
     }
 
     static std::string Item(std::string headword, std::string_view gloss) {
@@ -80,13 +40,13 @@ protected:
         return headword + " " + std::string(gloss) + "\n";
     }
 
-    std::string home_;
+    testsupport::TestFolders folders_;
     testing_voc::VocMembers members_;
 };
 
 TEST_F(SearchCliTest, PrintsListItemsInUtf8) {
     WriteIndex(members_);
-    CliRun run = Run({"search", "app"});
+    ProgramRun run = Run({"search", "app"});
     EXPECT_EQ(run.Exit, 0) << run.Err;
     EXPECT_EQ(run.Out,
               Item("apple", "苹果") + Item("Apple", "苹果公司") + Item("applet", "小程序  小应用"));
@@ -97,7 +57,7 @@ TEST_F(SearchCliTest, PrintsListItemsInUtf8) {
 
 TEST_F(SearchCliTest, FilterOptionsAndJoinedArguments) {
     WriteIndex(members_);
-    CliRun run = Run({"search", "--phrases", "app"});
+    ProgramRun run = Run({"search", "--phrases", "app"});
     EXPECT_EQ(run.Exit, 0) << run.Err;
     EXPECT_EQ(run.Out, Item("apple pie", "苹果派"));
     run = Run({"search", "--all", "apple", "p"});
@@ -118,14 +78,14 @@ TEST_F(SearchCliTest, NothingFoundExitsOne) {
                                                  {"search", "123"},
                                                  {"search", "   "},
                                                  {"search", "龙"}}) {
-        CliRun run = Run(args);
+        ProgramRun run = Run(args);
         EXPECT_EQ(run.Exit, 1) << args[1];
         EXPECT_EQ(run.Out, "") << args[1];
     }
 }
 
 TEST_F(SearchCliTest, UnreadableOrDamagedIndexExitsTwo) {
-    CliRun missing = Run({"search", "apple"});
+    ProgramRun missing = Run({"search", "apple"});
     EXPECT_EQ(missing.Exit, 2);
     EXPECT_EQ(missing.Out, "");
     EXPECT_NE(missing.Err.find("voc.dat"), std::string::npos) << missing.Err;
@@ -133,7 +93,7 @@ TEST_F(SearchCliTest, UnreadableOrDamagedIndexExitsTwo) {
     testing_voc::VocMembers damaged = members_;
     damaged.PairBuckets = {"<EN>AP</EN><Index>3</Index><Count>99</Count>"};
     WriteIndex(damaged);
-    CliRun run = Run({"search", "apple"});
+    ProgramRun run = Run({"search", "apple"});
     EXPECT_EQ(run.Exit, 2);
     EXPECT_EQ(run.Out, "");
     EXPECT_FALSE(run.Err.empty());
@@ -141,11 +101,40 @@ TEST_F(SearchCliTest, UnreadableOrDamagedIndexExitsTwo) {
     EXPECT_EQ(Run({"search", "b"}).Exit, 0);
 }
 
+// A small file whose first member inflates to 20 MB of line breaks: refused
+// before it is inflated, with a clear error, in little memory.
+TEST_F(SearchCliTest, IndexMemberBeyondItsSizeIsRefusedInBoundedMemory) {
+    {
+        storage::TCDF voc(folders_ / "voc.dat");
+        voc.SetCodeType(2);
+        storage::Stream bomb(20u << 20, '\n');
+        ASSERT_TRUE(voc.AddStream(0u, bomb));
+        ASSERT_LT(std::filesystem::file_size(folders_ / "voc.dat"), 200000u);
+    }
+    ProgramRun run = Run({"search", "apple"});
+    EXPECT_EQ(run.Exit, 2);
+    EXPECT_NE(
+        run.Err.find("member 0 of the word index " + (folders_ / "voc.dat") + " is too large"),
+        std::string::npos)
+        << run.Err;
+    EXPECT_LT(run.PeakKiB, 200 * 1024);
+}
+
+// Index text carrying tags cannot change another field of a result line.
+TEST_F(SearchCliTest, TagsInIndexTextStayInTheirField) {
+    testing_voc::VocMembers members = testing_voc::BuildVocMembers(
+        {{"apple</En><Cn>evil", Gbk("苹果")}, {"apply", Gbk("应用</Cn><En>x")}});
+    WriteIndex(members);
+    ProgramRun run = Run({"search", "app"});
+    EXPECT_EQ(run.Exit, 0) << run.Err;
+    EXPECT_EQ(run.Out, Item("apply", "应用/CnEnx") + Item("apple/EnCnevil", "苹果"));
+}
+
 TEST_F(SearchCliTest, MissingTextIsBadUsage) {
     WriteIndex(members_);
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"search"}, {"search", "--all"}}) {
-        CliRun run = Run(args);
+        ProgramRun run = Run(args);
         EXPECT_EQ(run.Exit, 2);
         EXPECT_NE(run.Err.find("usage"), std::string::npos);
     }

@@ -1,5 +1,6 @@
 #include "core/Utilities.h"
 
+#include "ProgramRun.h"
 #include "core/TaggedText.h"
 #include "platform/Text.h"
 #include "storage/TCode.h"
@@ -10,7 +11,9 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 #include <zlib.h>
 
 namespace {
@@ -153,8 +156,9 @@ TEST(UtilitiesTest, NameValueFileRoundTrip) {
     ASSERT_TRUE(storage::UnzipStream(stored));
     EXPECT_EQ(platform::SplitLines(stored).size(), 2u);
 
-    // Writes replace the file through a temporary that does not stay behind.
-    EXPECT_EQ(FileNames(folder.Path()), Lines{"nv.dat"});
+    // Writes replace the file through a temporary that does not stay behind;
+    // the writers' lock file stays.
+    EXPECT_EQ(FileNames(folder.Path()), (Lines{"nv.dat", "nv.dat.lock"}));
 
     // A bare name is in the program folder; other paths as given.
     ASSERT_TRUE(core::WriteNameValue("A", "b", "other.dat"));
@@ -175,16 +179,47 @@ TEST(UtilitiesTest, NameValueKeepsLineBreaksAndSurvivesDamage) {
     ASSERT_TRUE(core::ReadNameValue("Next", value));
     EXPECT_EQ(value, "x");
 
-    // A damaged file reads as having no settings and is rewritten whole.
+    // A damaged file reads as having no settings; the next write keeps it
+    // aside, whole, and starts a new one.
     std::string stored = ReadFileBytes(folder / "nv.dat");
     stored.resize(stored.size() / 2);
     WriteFileBytes(folder / "nv.dat", stored);
     EXPECT_FALSE(core::ReadNameValue("Next", value));
-    WriteFileBytes(folder / "nv.dat", std::string("\x10\x00\x00\x00garbage", 11));
-    EXPECT_FALSE(core::ReadNameValue("Next", value));
     ASSERT_TRUE(core::WriteNameValue("Next", "y"));
     ASSERT_TRUE(core::ReadNameValue("Next", value));
     EXPECT_EQ(value, "y");
+    EXPECT_FALSE(core::ReadNameValue("Memo", value));
+    EXPECT_EQ(ReadFileBytes(folder / "nv.dat.damaged"), stored);
+    const std::string garbage("\x10\x00\x00\x00garbage", 11);
+    WriteFileBytes(folder / "nv.dat", garbage);
+    ASSERT_TRUE(core::WriteNameValue("Next", "z"));
+    EXPECT_EQ(ReadFileBytes(folder / "nv.dat.damaged"), stored);
+    EXPECT_EQ(ReadFileBytes(folder / "nv.dat.damaged.1"), garbage);
+}
+
+// Two processes changing one file at once lose nothing, and a temporary file
+// left by a writer that was killed is removed by the next one.
+TEST(UtilitiesTest, NameValueWritersAreLockedAgainstEachOther) {
+    TestFolder folder;
+    WriteFileBytes(folder / "nv.dat.Ab3dE9", "left by a killed writer");
+    WriteFileBytes(folder / "nv.dat.old", "not a temporary");
+    constexpr int kWriters = 2;
+    constexpr int kValues = 100;
+    ASSERT_TRUE(testsupport::RunInChildProcesses(kWriters, [](int w) {
+        bool ok = true;
+        for (int i = 0; i < kValues; ++i)
+            ok = core::WriteNameValue("W" + std::to_string(w) + "_" + std::to_string(i),
+                                      std::to_string(i)) &&
+                 ok;
+        return ok;
+    }));
+    std::string value;
+    for (int w = 0; w < kWriters; ++w)
+        for (int i = 0; i < kValues; ++i)
+            ASSERT_TRUE(
+                core::ReadNameValue("W" + std::to_string(w) + "_" + std::to_string(i), value))
+                << w << " " << i;
+    EXPECT_EQ(FileNames(folder.Path()), (Lines{"nv.dat", "nv.dat.lock", "nv.dat.old"}));
 }
 
 TEST(UtilitiesTest, ListFilesPlainAndZipped) {

@@ -202,6 +202,57 @@ TEST(RenderEntry, SynonymListWithoutNumberOneShowsNothing) {
     EXPECT_TRUE(r.Actions.empty());
 }
 
+// The synonym field is read in one pass; each number's first marker counts,
+// its word runs to the next "]" on a character boundary, and the list ends at
+// the first number that is missing or empty.
+TEST(RenderEntry, SynonymFieldIsReadAsNumberedWords) {
+    auto words = [](const std::string& field) {
+        Rendered r = Render(Voc(Field("w", "Name")) + Definitions(field));
+        std::vector<std::string> found;
+        for (const std::string& action : r.Actions)
+            found.push_back(core::GetTagValue(action, "TXT"));
+        return found;
+    };
+    using Words = std::vector<std::string>;
+    EXPECT_EQ(words("[2=b][1=a][3=c]"), (Words{"a", "b", "c"}));
+    EXPECT_EQ(words("[1=a][1=z][2=b]"), (Words{"a", "b"}));
+    EXPECT_EQ(words("[1=a][3=c]"), Words{"a"});
+    EXPECT_EQ(words("[1=][2=b]"), Words{});
+    EXPECT_EQ(words("[01=a][1=b]"), Words{"b"});
+    EXPECT_EQ(words("[1=a"), Words{});
+    EXPECT_EQ(words("[1=a[2=b]"), (Words{"a[2=b", "b"}));
+    EXPECT_EQ(words("[10=j][1=a]"), Words{"a"});
+    // "\xB1\x5D" is one character whose second byte is "]".
+    EXPECT_EQ(words("[1=\xB1\x5D][2=b]"), (Words{"\xB1\x5D", "b"}));
+}
+
+// Text from the entry record cannot add fields to an action record.
+TEST(RenderEntry, ActionRecordsHoldTheirTextOnly) {
+    Rendered r = Render(Voc(Field("x</TXT><Fn>/etc/passwd</Fn><Repeat>FFFFFFFF</Repeat>", "Name") +
+                            Field("1F<Fn>", "MP3")) +
+                        Definitions("[1=y<Fn>z]"));
+    ASSERT_EQ(r.Actions.size(), 2u);
+    for (const std::string& action : r.Actions) {
+        EXPECT_EQ(core::GetTagValue(action, "Fn"), "") << action;
+        EXPECT_EQ(core::GetTagValue(action, "Repeat"), "") << action;
+    }
+    EXPECT_EQ(core::GetTagValue(r.Actions[0], "TXT"), "x/TXTFn/etc/passwd/FnRepeatFFFFFFFF/Repeat");
+    EXPECT_EQ(core::GetTagValue(r.Actions[0], "MP3"), "1FFn");
+    EXPECT_EQ(core::GetTagValue(r.Actions[1], "TXT"), "yFnz");
+}
+
+TEST(ScaleTest, HugeSynonymFieldRendersInLinearTime) {
+    std::string field;
+    for (int i = 1; i <= 100000; ++i)
+        field += "[" + std::to_string(i) + "=w" + std::to_string(i) + "]";
+    RichTextDocument document;
+    display::ActionList actions;
+    ASSERT_TRUE(display::RenderEntry(Voc(Field("w", "Name")) + Definitions(field), document,
+                                     actions, std::make_shared<display::TImageList>()));
+    ASSERT_EQ(actions.size(), 100000u);
+    EXPECT_EQ(core::GetTagValue(actions.back(), "TXT"), "w100000");
+}
+
 TEST(RenderEntry, JumpNumbersFollowTheActionList) {
     std::string examples = Field("1", "XH") + Field("one", "En") + Field("A1", "MP3") + "\r\n" +
                            Field("2", "XH") + Field("two", "En") + Field("A2", "MP3") + "\r\n";

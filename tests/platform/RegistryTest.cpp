@@ -1,5 +1,6 @@
 #include "platform/Registry.h"
 
+#include "ProgramRun.h"
 #include "TestFolders.h"
 
 #include <gtest/gtest.h>
@@ -165,27 +166,49 @@ TEST_F(RegistryTest, CorruptFileReadsAsAbsentAndIsRepaired) {
     EXPECT_EQ(platform::ReadParam("After"), "noise");
 }
 
+TEST_F(RegistryTest, StrayTemporaryOfAKilledWriterIsRemoved) {
+    WriteRaw("");
+    const std::filesystem::path stray = file_.string() + ".x1Y2z3";
+    std::ofstream(stray) << "half";
+    ASSERT_TRUE(platform::WriteParam("A", "1"));
+    EXPECT_FALSE(std::filesystem::exists(stray));
+    EXPECT_EQ(platform::ReadParam("A"), "1");
+}
+
+// Reading a value parses the file once, not once per read, and a file of many
+// keys parses in time linear in its lines.
+class ScaleTest : public RegistryTest {};
+
+TEST_F(ScaleTest, LargeRegistryStoreReadsQuickly) {
+    std::string raw = "QUENDIC-REGISTRY 1\n";
+    for (int i = 0; i < 40000; ++i)
+        raw += "V\tHKCU\tSoftWare\\\\K" + std::to_string(i) + "\tName\t1\tv" + std::to_string(i) +
+               "\n";
+    for (int i = 0; i < 40000; ++i)
+        raw += "V\tHKCU\tSoftWare\\\\Marvane\\\\Param\tP" + std::to_string(i) + "\t1\tp\n";
+    WriteRaw(raw);
+    for (int i = 0; i < 40000; i += 97) {
+        RegValue value;
+        ASSERT_TRUE(platform::RegReadValue(RegRoot::CurrentUser, "SOFTWARE\\k" + std::to_string(i),
+                                           "name", value));
+        EXPECT_EQ(std::get<std::string>(value), "v" + std::to_string(i));
+        EXPECT_EQ(platform::ReadParam("p" + std::to_string(i)), "p");
+    }
+    ASSERT_TRUE(platform::WriteParam("P7", "changed"));
+    EXPECT_EQ(platform::ReadParam("P7"), "changed");
+}
+
 TEST_F(RegistryTest, ConcurrentWriterProcessesLoseNothing) {
     constexpr int kWriters = 2;
     constexpr int kValues = 200;
-    pid_t children[kWriters];
-    for (int w = 0; w < kWriters; ++w) {
-        children[w] = fork();
-        ASSERT_GE(children[w], 0);
-        if (children[w] == 0) {
-            bool ok = true;
-            for (int i = 0; i < kValues; ++i)
-                ok = platform::WriteParam("W" + std::to_string(w) + "_" + std::to_string(i),
-                                          std::to_string(i * 3 + w)) &&
-                     ok;
-            _exit(ok ? 0 : 1);
-        }
-    }
-    for (pid_t child : children) {
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
+    ASSERT_TRUE(testsupport::RunInChildProcesses(kWriters, [](int w) {
+        bool ok = true;
+        for (int i = 0; i < kValues; ++i)
+            ok = platform::WriteParam("W" + std::to_string(w) + "_" + std::to_string(i),
+                                      std::to_string(i * 3 + w)) &&
+                 ok;
+        return ok;
+    }));
     for (int w = 0; w < kWriters; ++w)
         for (int i = 0; i < kValues; ++i)
             ASSERT_EQ(platform::ReadParam("W" + std::to_string(w) + "_" + std::to_string(i)),

@@ -1,7 +1,10 @@
 // Runs the built quendic-cli help on a help document made here and checks
 // its exit status and the exact text it prints.
+#include "ProgramRun.h"
 #include "service/HelpData.h"
 #include "storage/TestFolder.h"
+
+#include <algorithm>
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -15,18 +18,19 @@ protected:
         int status = -1;
         std::string out;
         std::string err;
+        long peakKiB = 0;
     };
 
+    // quendic-cli help with the blank-separated `arguments`.
     Result Run(const std::string& arguments) {
-        const std::string command = "QUENDIC_HOME='" + home.Path() +
-                                    "' '" QUENDIC_CLI_PATH "' help " + arguments + " >'" +
-                                    (home / "stdout") + "' 2>'" + (home / "stderr") + "'";
-        Result r;
-        const int raw = std::system(command.c_str());
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = storage::test::ReadFileBytes(home / "stdout");
-        r.err = storage::test::ReadFileBytes(home / "stderr");
-        return r;
+        std::vector<std::string> args{"help"};
+        for (size_t at = 0; at < arguments.size();) {
+            const size_t blank = std::min(arguments.find(' ', at), arguments.size());
+            args.push_back(arguments.substr(at, blank - at));
+            at = blank + 1;
+        }
+        const testsupport::ProgramRun run = testsupport::RunProgram(QUENDIC_CLI_PATH, args, home);
+        return {run.Exit, run.Out, run.Err, run.PeakKiB};
     }
 
     storage::test::TestFolder home;
@@ -49,6 +53,34 @@ TEST_F(HelpCommandTest, NoHelpDocumentExitsWithOne) {
     EXPECT_EQ(missing.status, 1);
     EXPECT_TRUE(missing.out.empty());
     EXPECT_NE(missing.err.find("sd.102"), std::string::npos);
+}
+
+// A help member that does not decode, or that would inflate far beyond any
+// help document, is damaged data: exit status 2, in bounded memory.
+TEST_F(HelpCommandTest, DamagedOrOversizedHelpExitsWithTwo) {
+    {
+        storage::TCDF data(core::ServiceDataFile(core::kHelpMember));
+        data.SetCodeType(2);
+        storage::Stream bomb(20u << 20, '\n');
+        ASSERT_TRUE(data.AddStream(core::kHelpMember, bomb));
+    }
+    const Result large = Run("");
+    EXPECT_EQ(large.status, 2);
+    EXPECT_NE(large.err.find("is too large"), std::string::npos) << large.err;
+    EXPECT_LT(large.peakKiB, 200 * 1024);
+
+    {
+        storage::TCDF data(core::ServiceDataFile(core::kHelpMember));
+        data.SetCodeType(28);
+        storage::Stream member = std::string(4, '\0') + "zz";
+        ASSERT_TRUE(data.AddStream(core::kHelpMember, member));
+    }
+    std::string bytes = storage::test::ReadFileBytes(home / "sd.102");
+    bytes[bytes.size() - 6 - 3] = 2; // the record's coding type: zlib, length word 0
+    storage::test::WriteFileBytes(home / "sd.102", bytes);
+    const Result damaged = Run("");
+    EXPECT_EQ(damaged.status, 2);
+    EXPECT_NE(damaged.err.find("is damaged"), std::string::npos) << damaged.err;
 }
 
 TEST_F(HelpCommandTest, BadUsageExitsWithTwo) {

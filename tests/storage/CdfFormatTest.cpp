@@ -220,6 +220,12 @@ TEST_F(HandMadeContainer, ImpossibleCompressedLengthIsRefused) {
     EXPECT_FALSE(cdf.ReadStream("z", s));
     EXPECT_TRUE(s.empty());
 
+    // So are bytes after the end of the zlib stream.
+    test::WriteFileBytes(Path(), Record(IdOf("z"), 0, 2, Deflated("clean") + "junk"));
+    TCDF junk(Path());
+    EXPECT_FALSE(junk.ReadStream("z", s));
+    EXPECT_EQ(junk.LastReadStatus(), ReadStatus::Damaged);
+
     // A zero length word is damage as well, not a member stored as is.
     packed.replace(0, 4, Le32(0));
     test::WriteFileBytes(Path(), Record(IdOf("z"), 0, 2, packed));
@@ -252,6 +258,31 @@ TEST_F(TornTail, AppendAfterCutHeaderDropsTheStrayBytes) {
         TCDF cdf(Path());
         ASSERT_TRUE(cdf.AddInteger(99u, 5)) << stray;
         EXPECT_EQ(test::ReadFileBytes(Path()), bytes + Record(IdOf("00000063"), 0, 0, Le32(5)));
+    }
+}
+
+// One damaged size field in the middle makes the rest of the file look like a
+// torn record; the records behind it must survive the next append.
+TEST_F(TornTail, DamagedSizeBeforeIntactRecordsRefusesTheAppend) {
+    std::string file;
+    std::vector<size_t> offsets;
+    for (int i = 0; i < 20; ++i) {
+        offsets.push_back(file.size());
+        file += Record(IdOf("m" + std::to_string(i)), 0, 0, std::string(500, char('a' + i)));
+    }
+    for (uint32_t bit = 1; bit != 0; bit <<= 1) {
+        std::string damaged = file;
+        damaged.replace(offsets[5] + 4, 4, Le32(500 ^ bit));
+        test::WriteFileBytes(Path(), damaged);
+        TCDF cdf(Path());
+        // Either the append is refused, or (the chain still ends at the end
+        // of the file) it only adds bytes: nothing before is ever cut.
+        const bool appended = cdf.AddInteger("after", 1);
+        const std::string after = test::ReadFileBytes(Path());
+        EXPECT_EQ(after.substr(0, damaged.size()), damaged) << bit;
+        EXPECT_EQ(after.size(), damaged.size() + (appended ? 16 : 0)) << bit;
+        std::string text;
+        EXPECT_TRUE(cdf.ReadString("m4", text));
     }
 }
 

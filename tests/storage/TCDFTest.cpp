@@ -14,11 +14,45 @@ protected:
     test::TestFolder folder;
 };
 
-TEST_F(TCDFTest, RelativeNamesAreInTheProgramFolder) {
+TEST_F(TCDFTest, RelativeNamesAreDataFiles) {
     TCDF cdf("10\\0000ABCD.dat");
     EXPECT_EQ(cdf.FileName(), folder.Path() + "10/0000ABCD.dat");
     cdf.SetFileName("/elsewhere/x.dat");
     EXPECT_EQ(cdf.FileName(), "/elsewhere/x.dat");
+    // A user folder apart from the program folder: its copy comes first.
+    testsupport::TestFolders install(true);
+    std::filesystem::create_directories(install.User("10"));
+    test::WriteFileBytes(install.User("10/0000ABCD.dat"), "");
+    EXPECT_EQ(TCDF("10\\0000ABCD.dat").FileName(), install.User("10/0000ABCD.dat"));
+    EXPECT_EQ(TCDF("voc.dat").FileName(), install / "voc.dat");
+}
+
+// A member larger than the reader can use is refused before it is decoded:
+// a small zlib member claiming gigabytes costs nothing.
+TEST_F(TCDFTest, ReadLimitRefusesLargeMembersBeforeDecoding) {
+    TCDF cdf("limit.dat");
+    cdf.SetCodeType(2);
+    Stream big(3u << 20, '\n');
+    ASSERT_TRUE(cdf.AddStream("big", big));
+    cdf.SetCodeType(0);
+    Stream plain(1000, 'p');
+    ASSERT_TRUE(cdf.AddStream("plain", plain));
+    Stream out = "untouched";
+    cdf.SetReadLimit(1u << 20);
+    EXPECT_FALSE(cdf.ReadStream("big", out));
+    EXPECT_EQ(cdf.LastReadStatus(), ReadStatus::TooLarge);
+    EXPECT_EQ(out, "untouched");
+    cdf.SetReadLimit(999);
+    EXPECT_FALSE(cdf.ReadStream("plain", out));
+    EXPECT_EQ(cdf.LastReadStatus(), ReadStatus::TooLarge);
+    cdf.SetReadLimit(1000);
+    EXPECT_TRUE(cdf.ReadStream("plain", out));
+    EXPECT_EQ(cdf.LastReadStatus(), ReadStatus::Ok);
+    EXPECT_FALSE(cdf.ReadStream("none", out));
+    EXPECT_EQ(cdf.LastReadStatus(), ReadStatus::Absent);
+    cdf.SetReadLimit(kDefaultReadLimit);
+    ASSERT_TRUE(cdf.ReadStream("big", out));
+    EXPECT_EQ(out.size(), 3u << 20);
 }
 
 TEST_F(TCDFTest, NameToIdLowersTheNameAndMixesInTheSeed) {

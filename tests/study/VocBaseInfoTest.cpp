@@ -42,6 +42,20 @@ TEST(ConvertYBTest, AppliesTheSixteenPairs) {
     EXPECT_EQ(ConvertYB(""), "");
 }
 
+// Work linear in the text however many references it holds, and however
+// many "&#" lack their ";".
+TEST(ScaleTest, ManyReferencesConvertInLinearTime) {
+    std::string text;
+    for (int i = 0; i < 1200000; ++i)
+        text += "&#601;";
+    const std::string letters = ConvertYB(text);
+    EXPECT_EQ(letters, std::string(1200000, 'E'));
+    std::string unterminated;
+    for (int i = 0; i < 1200000; ++i)
+        unterminated += "&#6";
+    EXPECT_EQ(ConvertYB(unterminated), unterminated);
+}
+
 TEST(ConvertYBTest, LeftoverReferencesBecomeTheirFontLetters) {
     // ɪ (U+026A) and ː (U+02D0) are outside the sixteen pairs.
     EXPECT_EQ(ConvertYB("s&#618;t"), "sIt");

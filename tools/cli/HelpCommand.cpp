@@ -23,7 +23,7 @@ constexpr const char* kHelpUsage =
     "Prints the help document of the program folder's sd.102, one line per\n"
     "laid-out line, wrapped at N columns (default 80; a Chinese character takes\n"
     "two), UTF-8. Rules are drawn with \"-\", vertical space prints nothing.\n"
-    "exit status: 0 success, 1 no help document, 2 bad usage\n";
+    "exit status: 0 success, 1 no help document, 2 bad usage or a damaged one\n";
 
 int BadUsage(const char* problem) {
     return UsageError("help", problem, kHelpUsage);
@@ -52,10 +52,16 @@ int RunHelp(const CommandArgs& args) {
     }
 
     std::vector<std::string> lines;
-    if (!service::ReadHelpText(lines)) {
-        std::fprintf(stderr, "quendic-cli help: no help document in %s\n",
-                     core::ServiceDataFile(core::kHelpMember).c_str());
-        return kExitNotFound;
+    storage::ReadStatus why = storage::ReadStatus::Ok;
+    if (!service::ReadHelpText(lines, &why)) {
+        const std::string file = core::ServiceDataFile(core::kHelpMember);
+        if (why == storage::ReadStatus::Absent) {
+            std::fprintf(stderr, "quendic-cli help: no help document in %s\n", file.c_str());
+            return kExitNotFound;
+        }
+        std::fprintf(stderr, "quendic-cli help: the help document in %s %s\n", file.c_str(),
+                     storage::ReadStatusText(why));
+        return kExitFailure;
     }
     display::RichTextDocument document;
     document.SetStyle(

@@ -4,7 +4,6 @@
 
 #include "core/WordIndex.h"
 #include "platform/Gbk.h"
-#include "platform/Paths.h"
 
 #include <cstdio>
 
@@ -57,8 +56,7 @@ int RunSearch(const CommandArgs& args) {
 
     core::WordIndex index;
     if (!index.LoadWordIndex()) {
-        std::fprintf(stderr, "quendic-cli search: cannot read the word index \"%s\"\n",
-                     platform::DataFile("voc.dat").c_str());
+        std::fprintf(stderr, "quendic-cli search: %s\n", index.LoadError().c_str());
         return kExitFailure;
     }
     index.SetFilter(words, phrases);
