@@ -153,9 +153,12 @@ FetchResult EntryFetch::CheckPackage(const std::string& path, const std::string&
     storage::TCDF package(path);
     package.SetReadLimit(kEntryRecordLimit);
     std::string record;
-    if (!package.ReadString(0u, record))
+    if (!package.ReadString(0u, record)) {
+        if (package.LastReadStatus() == storage::ReadStatus::Absent)
+            return Damaged(path, "the package of the entry holds no entry record");
         return Damaged(path, std::string("the entry record ") +
                                  storage::ReadStatusText(package.LastReadStatus()));
+    }
     const std::string headword = GetTagValue(GetTagValue(record, "Voc"), "Name");
     if (headword.empty() || !platform::EqualIgnoringAsciiCase(headword, word))
         return Damaged(path, "the package holds no entry of this word");
@@ -171,7 +174,7 @@ FetchResult EntryFetch::FindWordLocation(const std::string& word, LocationRecord
         if (locations.LastReadStatus() == storage::ReadStatus::Absent)
             return {};
         return Damaged(locations.FileName(),
-                       std::string("the location records ") +
+                       "the location member of bucket " + std::to_string(hash >> 24) + " " +
                            storage::ReadStatusText(locations.LastReadStatus()));
     }
     std::optional<LocationRecord> found = FindInLocationMember(member, hash);
