@@ -5,18 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-sudo_cmd=""
-if [ "$(id -u)" -ne 0 ]; then sudo_cmd="sudo"; fi
-
-mapfile -t packages < <(grep -v -E '^\s*(#|$)' scripts/debian-packages.txt)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  $sudo_cmd apt-get update -q
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
+scripts/install-packages.sh scripts/debian-packages.txt
 
 if [ -x scripts/setup-extra.sh ]; then scripts/setup-extra.sh; fi
 

@@ -3,6 +3,7 @@
 #include "display/qt/TForm_Voc.h"
 #include "display/qt/TFrame_Voc.h"
 #include "display/qt/TRichTextView.h"
+#include "platform/Gbk.h"
 #include "platform/Paths.h"
 #include "storage/TestFolder.h"
 #include "study/FollowText.h"
@@ -88,7 +89,7 @@ TEST_F(VocWindowTest, TagsInTheEntryCannotRedirectTheReader) {
     const study::FollowRequest request = study::ParseFollowRecord(followAlong_[0]);
     EXPECT_EQ(request.FileName, platform::ScratchFile("out.mp3"));
     EXPECT_EQ(request.RepeatCount, 0);
-    EXPECT_EQ(request.Text, "xFn/etc/passwd/FnRepeatFFFFFFFF/Repeat");
+    EXPECT_EQ(platform::GbkToUtf8(request.Text), "x＜Fn＞/etc/passwd＜/Fn＞＜Repeat＞FFFFFFFF＜/Repeat＞");
 }
 
 TEST_F(VocWindowTest, ClickOnTheSpeakerIconPlays) {

@@ -134,3 +134,19 @@ TEST(TaggedTextTest, FieldSafeValueCannotEndItsFieldOrRecord) {
 }
 
 } // namespace
+
+namespace {
+
+// A value from a file or the network cannot add fields of its own to a
+// record, and a cut character at its end cannot swallow the "<" of its
+// closing tag.
+TEST(TaggedTextTest, TextFieldHoldsItsValueOnly) {
+    const std::string request = core::MakeTextField("<Fn>/etc/passwd</Fn>", "TXT") +
+                                core::MakeTextField("/tmp/out.mp3", "Fn");
+    EXPECT_EQ(core::GetTagValue(request, "Fn"), "/tmp/out.mp3");
+    const std::string cut = "\xC6\xBB\xB9"; // 苹 and half of 果
+    EXPECT_EQ(core::GetTagValue(core::MakeTextField(cut, "T"), "T"), "\xC6\xBB");
+    EXPECT_EQ(core::GetTagValue(core::MakeTextField(cut, "T") + "<U>u</U>", "U"), "u");
+}
+
+} // namespace

@@ -236,9 +236,13 @@ TEST(RenderEntry, ActionRecordsHoldTheirTextOnly) {
         EXPECT_EQ(core::GetTagValue(action, "Fn"), "") << action;
         EXPECT_EQ(core::GetTagValue(action, "Repeat"), "") << action;
     }
-    EXPECT_EQ(core::GetTagValue(r.Actions[0], "TXT"), "x/TXTFn/etc/passwd/FnRepeatFFFFFFFF/Repeat");
-    EXPECT_EQ(core::GetTagValue(r.Actions[0], "MP3"), "1FFn");
-    EXPECT_EQ(core::GetTagValue(r.Actions[1], "TXT"), "yFnz");
+    const std::string lt = "\xA3\xBC", gt = "\xA3\xBE"; // ＜ ＞
+    EXPECT_EQ(core::GetTagValue(r.Actions[0], "TXT"), "x" + lt + "/TXT" + gt + lt + "Fn" + gt +
+                                                          "/etc/passwd" + lt + "/Fn" + gt + lt +
+                                                          "Repeat" + gt + "FFFFFFFF" + lt +
+                                                          "/Repeat" + gt);
+    EXPECT_EQ(core::GetTagValue(r.Actions[0], "MP3"), "1F" + lt + "Fn" + gt);
+    EXPECT_EQ(core::GetTagValue(r.Actions[1], "TXT"), "y" + lt + "Fn" + gt + "z");
 }
 
 TEST(ScaleTest, HugeSynonymFieldRendersInLinearTime) {
