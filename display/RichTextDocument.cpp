@@ -2,6 +2,7 @@
 
 #include "platform/Gbk.h"
 #include "display/MonospaceMetrics.h"
+#include "display/PhoneticFont.h"
 
 #include <algorithm>
 
@@ -479,6 +480,40 @@ std::string RichTextDocument::SelectedText() const {
             result.append(item.Text, begin, end - begin);
     }
     return result;
+}
+
+std::string RichTextDocument::SelectedTextUtf8() const {
+    if (!HasSelection())
+        return {};
+    const auto& [from, to] = *selection_;
+    std::vector<std::string> lines(1);
+    std::vector<bool> hasText(1, false);
+    for (int itemNo = from.ItemNo; itemNo <= to.ItemNo; ++itemNo) {
+        const Item& item = items_[static_cast<std::size_t>(itemNo)];
+        if (itemNo > from.ItemNo && !item.Info.SameAsPrev && item.Info.StyleNo != rvsCheckPoint) {
+            lines.emplace_back();
+            hasText.push_back(false);
+        }
+        if (!item.Info.IsText())
+            continue;
+        const std::size_t begin = itemNo == from.ItemNo ? from.Offset : 0;
+        const std::size_t end = itemNo == to.ItemNo ? to.Offset : item.Text.size();
+        if (begin >= end)
+            continue;
+        const std::string_view bytes = std::string_view(item.Text).substr(begin, end - begin);
+        lines.back() += StyleOf(item.Info.StyleNo).IsPhonetic() ? PhoneticLettersToIpa(bytes)
+                                                                 : platform::GbkToUtf8(bytes);
+        hasText.back() = true;
+    }
+    std::string text;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (!hasText[i])
+            continue;
+        if (!text.empty())
+            text += '\n';
+        text += lines[i];
+    }
+    return text;
 }
 
 std::optional<std::pair<std::size_t, std::size_t>>

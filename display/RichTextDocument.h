@@ -156,6 +156,10 @@ public:
     // before every selected item after the first that starts a line
     // (checkpoints excepted); non-text items add no text.
     std::string SelectedText() const;
+    // The selection as the clipboard gets it: UTF-8, the phonetic font's
+    // letters as the IPA they show, and one "\n" where SelectedText has its
+    // CR. Lines without text (spacers, pictures, bullets alone) are left out.
+    std::string SelectedTextUtf8() const;
     // The selected byte range of a piece's item text, clipped to the piece,
     // or nothing. For a non-text piece: {0, 1} when the item is selected.
     std::optional<std::pair<std::size_t, std::size_t>> SelectedRange(int pieceNo) const;

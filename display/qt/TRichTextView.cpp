@@ -405,7 +405,7 @@ void TRichTextView::CopySelection() {
         return;
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear();
-    clipboard->setText(QString::fromStdString(platform::GbkToUtf8(document_.SelectedText())));
+    clipboard->setText(QString::fromStdString(document_.SelectedTextUtf8()));
 }
 
 } // namespace display

@@ -416,6 +416,29 @@ TEST_F(RichTextPositions, SelectionTextSkipsNonTextItemsAndCheckpoints) {
     EXPECT_FALSE(doc.SelectedRange(2));
 }
 
+TEST_F(RichTextPositions, ClipboardTextIsUtf8WithIpaAndOneNewlinePerLine) {
+    auto table = SixStyles();
+    table->TextStyles[1] = TTextStyle{kPhoneticFontName, 10};
+    doc.SetStyle(table);
+    auto icons = Icons(1);
+    doc.AddFromNewLine("look ", 0);
+    doc.Add("/ lJk /", 1);
+    doc.AddImageJump(0, icons, false);
+    doc.AddPictureItem(Picture::Filled(1, 6, 0)); // a spacer line between sections
+    doc.AddFromNewLine("v. \xBF\xB4", 0);       // GBK
+    doc.AddFromNewLine("think ", 0);
+    doc.Add("/ WINk /", 1);
+    doc.Format(100);
+    doc.SetSelection({0, 0}, {6, 99});
+    EXPECT_EQ(doc.SelectedText(), "look / lJk /\r\rv. \xBF\xB4\rthink / WINk /");
+    EXPECT_EQ(doc.SelectedTextUtf8(), "look / lʊk /\nv. 看\nthink / θɪŋk /");
+    // Part of a transcription maps only the selected letters.
+    doc.SetSelection({1, 2}, {1, 4});
+    EXPECT_EQ(doc.SelectedTextUtf8(), "lʊ");
+    doc.ClearSelection();
+    EXPECT_EQ(doc.SelectedTextUtf8(), "");
+}
+
 TEST_F(RichTextPositions, SelectionNeverSplitsACharacterAndIsClampedToTheDocument) {
     const std::string chinese = "\xD6\xD0\xCE\xC4";
     doc.AddFromNewLine(chinese, 0);

@@ -172,12 +172,12 @@ TEST_F(RichTextViewTest, DragSelectsAndCtrlCCopiesTheSelection) {
     EXPECT_EQ(view.SelectedText(), Gbk("first line\r第二行\rthird"));
 
     QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("first line\r第二行\rthird"));
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("first line\n第二行\nthird"));
 
     // Ctrl+Insert copies too; a click without a drag drops the selection.
     QApplication::clipboard()->setText(QStringLiteral("old"));
     QTest::keyClick(&view, Qt::Key_Insert, Qt::ControlModifier);
-    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("first line\r第二行\rthird"));
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("first line\n第二行\nthird"));
     QTest::mouseClick(Viewport(), Qt::LeftButton, {}, CentreOf(1));
     EXPECT_TRUE(view.SelectedText().empty());
     QApplication::clipboard()->setText(QStringLiteral("kept"));
