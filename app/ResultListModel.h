@@ -3,6 +3,7 @@
 #include <QAbstractListModel>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace app {
@@ -17,6 +18,8 @@ public:
 
     // Replaces every item; item i is row i.
     void SetItems(std::vector<std::string> gbkItems);
+    // Replaces every item by ListBoxItem of the result line of the same index.
+    void SetResultLines(const std::vector<std::string>& resultLines);
     const std::vector<std::string>& Items() const { return items_; }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -25,5 +28,11 @@ public:
 private:
     std::vector<std::string> items_;
 };
+
+// The list box item of a search result line: core::ListItem, except that a
+// headword of 30 bytes or more is cut to at most 29 bytes of whole characters,
+// padded to 29 with blanks, and ended by "…" (one column in the list's
+// monospace font), so every gloss starts in the same column.
+std::string ListBoxItem(std::string_view resultLine);
 
 } // namespace app

@@ -202,7 +202,7 @@ void TForm_Main::ShowIndexProblem() {
 }
 
 void TForm_Main::ShowResultList() {
-    Frame_Dic1->ListModel->SetItems(index_.ListItems());
+    Frame_Dic1->ListModel->SetResultLines(index_.ResultList());
 }
 
 void TForm_Main::OpenEntry(const std::string& word) {

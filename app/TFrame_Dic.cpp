@@ -83,7 +83,6 @@ TFrame_Dic::TFrame_Dic(QWidget* parent) : QWidget(parent) {
     ListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListBox1->setFont(ListFont(font()));
-    ListBox1->setToolTip(Utf8("提示：鼠标双击查看词汇详细信息"));
     layout->addWidget(ListBox1, 1);
 
     Label_Hint = new QLabel(Utf8("提示：鼠标双击查看词汇详细信息"), this);

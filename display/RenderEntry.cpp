@@ -181,10 +181,15 @@ private:
                     doc_.Add(segments[k], k % 2 == 0 ? ExampleText : ExampleMarked);
             }
             std::string sound = core::GetTagValue(line, "MP3");
-            if (!sound.empty())
+            if (!sound.empty()) {
+                doc_.Add(" ", ExampleText); // keeps the icon off the last word
                 Speaker(sound, sentence);
-            Spacer(2);
-            doc_.AddFromNewLine("  " + core::GetTagValue(line, "Cn"), ExampleTranslation);
+            }
+            const std::string translation = core::GetTagValue(line, "Cn");
+            if (!platform::Trimmed(translation).empty()) {
+                Spacer(2);
+                doc_.AddFromNewLine("  " + translation, ExampleTranslation);
+            }
             Spacer(4);
         }
     }

@@ -29,6 +29,8 @@ namespace {
 
 using testing_app::Field;
 
+const std::string kLongPhrase = "banana split with whipped cream"; // 31 bytes
+
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -38,6 +40,7 @@ protected:
                                                            {"apple pie", testing_app::kApplePie},
                                                            {"apply", "\xD3\xA6\xD3\xC3"},
                                                            {"banana", "\xCF\xE3\xBD\xB6"},
+                                                           {kLongPhrase, "\xCF\xE3\xBD\xB6"},
                                                            {"pear", "\xC0\xE6"},
                                                        })));
         testing_app::InstalledEntries entries(folder_.Path());
@@ -77,6 +80,21 @@ TEST_F(MainWindowTest, TypingListsMatchesWithTheirGlosses) {
     QModelIndex row = Frame().ListModel->index(0);
     EXPECT_TRUE(Frame().ListModel->data(row).toString().endsWith(QString::fromUtf8("苹果")));
     EXPECT_EQ(Frame().ListBox1->model()->rowCount(), 1);
+}
+
+TEST_F(MainWindowTest, LongHeadwordsAreElidedSoGlossesStayInOneColumn) {
+    QTest::mouseClick(Frame().CheckBox_Phrase, Qt::LeftButton);
+    Type("banana");
+    const std::string gloss = " \xCF\xE3\xBD\xB6";
+    const std::string ellipsis = "\xA1\xAD";
+    EXPECT_EQ(Items(), (std::vector<std::string>{"banana" + std::string(24, ' ') + gloss,
+                                                 kLongPhrase.substr(0, 29) + ellipsis + gloss}));
+    // A cut never splits a Chinese character; the blank keeps the column.
+    const std::string chinese = std::string(28, 'x') + "\xCF\xE3"; // 30 bytes
+    EXPECT_EQ(app::ListBoxItem(core::MakeTagField(chinese, "En") + core::MakeTagField("g", "Cn")),
+              std::string(28, 'x') + " " + ellipsis + " g");
+    // The hint is the label under the list, not a tooltip over the results.
+    EXPECT_TRUE(Frame().ListBox1->toolTip().isEmpty());
 }
 
 TEST_F(MainWindowTest, BlankQueryKeepsTheList) {

@@ -134,13 +134,31 @@ TEST(RenderEntry, MarkedExampleGivesThreeSegmentsAndAPlainSentence) {
     EXPECT_EQ(items[at + 3].Text, " today.");
     EXPECT_EQ(items[at + 3].Info.StyleNo, 6);
     EXPECT_TRUE(items[at + 3].Info.SameAsPrev);
-    EXPECT_EQ(items[at + 4].Info.StyleNo, display::rvsImageJump);
+    // A blank keeps the speaker icon off the last word.
+    EXPECT_EQ(items[at + 4].Text, " ");
+    EXPECT_EQ(items[at + 5].Info.StyleNo, display::rvsImageJump);
+    EXPECT_TRUE(items[at + 5].Info.SameAsPrev);
     ASSERT_EQ(r.Actions.size(), 1u);
     EXPECT_EQ(core::GetTagValue(r.Actions[0], "TXT"), "I ate an apple today.");
     EXPECT_EQ(core::GetTagValue(r.Actions[0], "MP3"), "2A");
     int translation = r.ItemOf("  " + kApple);
     ASSERT_GE(translation, 0);
     EXPECT_EQ(items[translation].Info.StyleNo, 7);
+}
+
+TEST(RenderEntry, BlankTranslationAddsNoLine) {
+    const std::string withBlank = Field("1", "XH") + Field("Go.", "En") + Field(" ", "Cn");
+    const std::string without = Field("2", "XH") + Field("Stop.", "En");
+    Rendered r = Render(Voc(Field("go", "Name")) + Field(withBlank + "\r\n" + without, "Example"));
+    const auto& items = r.Document.Items();
+    for (const char* sentence : {"Go.", "Stop."}) {
+        const int at = r.ItemOf(sentence);
+        ASSERT_GE(at, 0) << sentence;
+        // Straight on to the closing spacer: no translation line, no spacer for it.
+        ASSERT_LT(at + 1, r.Document.ItemCount());
+        EXPECT_EQ(items[at + 1].Info.StyleNo, display::rvsPicture);
+        EXPECT_EQ(items[at + 1].Graphic->Height, 4);
+    }
 }
 
 TEST(RenderEntry, MarkAtTheStartKeepsTheSegmentParity) {

@@ -41,7 +41,7 @@ TEST_F(ShowCliTest, PrintsTheEntryWithIpaPhonetics) {
     EXPECT_NE(out.find("apple    / ˈæpl /    [>]"), std::string::npos) << out;
     EXPECT_NE(out.find("\n苹果\n"), std::string::npos) << out;
     EXPECT_NE(out.find("词汇例句"), std::string::npos);
-    EXPECT_NE(out.find("1. He ate an apple.[>]"), std::string::npos) << out;
+    EXPECT_NE(out.find("1. He ate an apple. [>]"), std::string::npos) << out;
     EXPECT_NE(out.find("  他吃了一个苹果"), std::string::npos);
     EXPECT_NE(out.find("\nn.\n1. fruit with red or green skin"), std::string::npos) << out;
     EXPECT_NE(out.find("    同义词: pome, fruit"), std::string::npos) << out;
