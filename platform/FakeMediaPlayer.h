@@ -21,6 +21,9 @@ public:
     double CurrentPositionSeconds() const override { return position_; }
     double DurationSeconds() const override { return url_.empty() ? 0.0 : duration_; }
     int PlayState() const override { return state_; }
+    bool HasAudioOutput() const override { return audioOutput_; }
+    // Whether the machine seems to have a sound output (default true).
+    void SetAudioOutput(bool present) { audioOutput_ = present; }
 
     // Duration, in seconds, of every medium opened from now on (default 1 s).
     void SetMediaDuration(double seconds) { duration_ = seconds; }
@@ -44,6 +47,7 @@ private:
     double position_ = 0.0;
     int state_ = kUndefined;
     int playsFromStart_ = 0;
+    bool audioOutput_ = true;
     std::vector<std::string> calls_;
 };
 

@@ -41,6 +41,9 @@ public:
     // Duration of the current medium; 0 while it is unknown.
     virtual double DurationSeconds() const = 0;
     virtual int PlayState() const = 0;
+    // False when the machine has no sound output device, so playing would be
+    // silent. Asked afresh at every call (a headset may come and go).
+    virtual bool HasAudioOutput() const { return true; }
 
     // Replaces the state callback; an empty function removes it. The callback
     // must not destroy the player.

@@ -1,6 +1,8 @@
 #include "platform/qt/QtMediaPlayer.h"
 
 #include <QAudioOutput>
+#include <QAudioDevice>
+#include <QMediaDevices>
 #include <QMediaPlayer>
 #include <QUrl>
 
@@ -97,6 +99,10 @@ void QtMediaPlayer::OnDurationChanged(qint64 durationMs) {
     // duration when playing is reported, so report it again once it is known.
     if (durationMs > 0 && reported_ == kPlaying)
         NotifyStateChange(kPlaying);
+}
+
+bool QtMediaPlayer::HasAudioOutput() const {
+    return !QMediaDevices::audioOutputs().isEmpty();
 }
 
 } // namespace platform

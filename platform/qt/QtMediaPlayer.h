@@ -30,6 +30,7 @@ public:
     double CurrentPositionSeconds() const override;
     double DurationSeconds() const override;
     int PlayState() const override;
+    bool HasAudioOutput() const override;
 
 private:
     void Update();

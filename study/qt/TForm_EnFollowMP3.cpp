@@ -12,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTimer>
@@ -203,6 +204,12 @@ bool ShowEnFollowMP3(const std::string& record, platform::MediaPlayer* player, Q
     if (player == nullptr) {
         ownPlayer = std::make_unique<platform::QtMediaPlayer>();
         player = ownPlayer.get();
+    }
+    if (!player->HasAudioOutput()) {
+        // Reading along with no sound is no use; say why nothing plays.
+        QMessageBox::information(parent, QString::fromUtf8("Quenlo英语词典"),
+                                 QString::fromUtf8(kNoSoundOutput));
+        return false;
     }
     TForm_EnFollowMP3 form(record, *player, parent);
     return form.exec() == QDialog::Accepted;

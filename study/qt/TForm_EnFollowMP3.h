@@ -74,7 +74,9 @@ private:
 // full path (default "out.mp3" in the program folder), "Title", "Interval"
 // (pause in ms) and "Repeat" (extra playings), both as exactly 8 hexadecimal
 // digits. True only when the reader closed by itself after the last playing.
-// `player` null: a Qt Multimedia player made for this reading.
+// `player` null: a Qt Multimedia player made for this reading. Without a sound
+// output a message box with kNoSoundOutput is shown instead.
+inline constexpr const char* kNoSoundOutput = "没有可用的声音输出设备，无法朗读。";
 bool ShowEnFollowMP3(const std::string& record, platform::MediaPlayer* player = nullptr,
                      QWidget* parent = nullptr);
 

@@ -13,6 +13,7 @@
 #include <QDialog>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
@@ -236,6 +237,26 @@ TEST_F(FollowWindowTest, EnterCancelsAndSpaceTogglesTheLabel) {
     QTimer::singleShot(10000, &form, [&] { form.done(-1); });
     EXPECT_EQ(form.exec(), QDialog::Rejected);
     EXPECT_EQ(form.ExitLabel()->text(), QString::fromUtf8("[回车键结束]"));
+}
+
+TEST_F(FollowWindowTest, WithoutSoundOutputAMessageShowsInsteadOfTheStrip) {
+    platform::FakeMediaPlayer player;
+    player.SetAudioOutput(false);
+    QString message;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            message = box->text();
+            box->close();
+        }
+    });
+    QTimer::singleShot(10000, [] {
+        if (QWidget* modal = QApplication::activeModalWidget())
+            modal->close(); // guards against a hang
+    });
+    EXPECT_FALSE(ShowEnFollowMP3("<TXT>hello</TXT>", &player));
+    EXPECT_EQ(message, QString::fromUtf8(kNoSoundOutput));
+    EXPECT_EQ(player.PlaysFromStart(), 0);
+    EXPECT_TRUE(player.Calls().empty());
 }
 
 TEST_F(FollowWindowTest, MissingRecordingWaitsForTheExitLabel) {
