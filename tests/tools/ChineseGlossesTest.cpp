@@ -197,6 +197,52 @@ TEST(ChineseGlossesTest, ReadingsShareACountAndEachPartOfSpeechKeepsItsBest) {
     EXPECT_EQ(book, (std::vector<std::string>{"书", "订"}));
 }
 
+TEST(ChineseGlossesTest, CharactersWhoseCountOverstatesTheSenseGiveWay) {
+    const auto entries = Entries("吃 吃 [chi1] /to eat; to consume/to absorb/\n"
+                                 "消費 消费 [xiao1 fei4] /to consume; to spend/\n"
+                                 "重 重 [chong2] /to repeat/again/\n"
+                                 "重 重 [zhong4] /heavy/serious/\n"
+                                 "重複 重复 [chong2 fu4] /to repeat; to duplicate/\n"
+                                 "牛 牛 [niu2] /ox/cow/bull/\n"
+                                 "牛隻 牛只 [niu2 zhi1] /cow/cattle/\n"
+                                 "照 照 [zhao4] /to shine/photo/\n"
+                                 "照片 照片 [zhao4 pian4] /photo; photograph/\n");
+    ChineseFrequencies frequencies;
+    frequencies.Parse("吃 60000 v\n消费 9000 v\n重 60000 a\n重复 5000 v\n牛 20000 n\n"
+                      "牛只 10 n\n照 5076 v\n照片 2305 n\n");
+    const ChineseGlosses glosses(entries, &frequencies);
+    // A later part of the character's sense ("to eat; to consume").
+    EXPECT_EQ(Chinese(glosses.Candidates("consume", false)).front(), "消费");
+    // Two readings share the character's count.
+    EXPECT_EQ(Chinese(glosses.Candidates("repeat", false)).front(), "重复");
+    // A secondary sense gives way to a word containing the character, but
+    // not to a rare one.
+    EXPECT_EQ(Chinese(glosses.Candidates("photo", false)).front(), "照片");
+    EXPECT_EQ(Chinese(glosses.Candidates("cow", false)).front(), "牛");
+}
+
+TEST(ChineseGlossesTest, SpecialFieldSensesAreNarrowedAndProfaneSensesOffensive) {
+    const auto entries = Entries("火鍋 火锅 [huo3 guo1] /hotpot/(basketball) a blocked shot; a block/\n"
+                                 "阻擋 阻挡 [zu3 dang3] /to stop; to block/\n"
+                                 "手活 手活 [shou3 huo2] /manipulation (e.g. ball handling)/hand job/\n"
+                                 "障礙 障碍 [zhang4 ai4] /barrier; obstruction; block/\n");
+    ProfanityFilter filter;
+    ASSERT_TRUE(filter.ParseEnglish(R"(["handjob"])"));
+    const ChineseGlosses glosses(entries, nullptr, {},
+                                 [&](std::string_view s) { return filter.EnglishHas(s); });
+    const auto block = glosses.Candidates("block", false);
+    const auto hotpot = std::find_if(block.begin(), block.end(),
+                                     [](const ChineseCandidate& c) { return c.Chinese == "火锅"; });
+    ASSERT_NE(hotpot, block.end());
+    EXPECT_TRUE(hotpot->Narrowed);
+    EXPECT_FALSE(block.front().Narrowed);
+    const auto manipulation = glosses.Candidates("manipulation", false);
+    ASSERT_EQ(manipulation.size(), 1u);
+    EXPECT_TRUE(manipulation.front().Narrowed);
+    EXPECT_TRUE(glosses.Offensive("手活"));
+    EXPECT_FALSE(glosses.Offensive("障碍"));
+}
+
 TEST(ProfanityFilterTest, WholeEnglishWordsAndSimplifiedChineseSubstrings) {
     ProfanityFilter filter;
     ASSERT_TRUE(filter.ParseEnglish(R"(["fuck", "s&m", "blue waffle"])"));
@@ -207,6 +253,9 @@ TEST(ProfanityFilterTest, WholeEnglishWordsAndSimplifiedChineseSubstrings) {
     EXPECT_TRUE(filter.EnglishHas("a blue  waffle"));
     EXPECT_FALSE(filter.EnglishHas("a blue sky"));
     EXPECT_FALSE(filter.EnglishHas("Scunthorpe fuckless")); // whole words only
+    ASSERT_TRUE(filter.ParseEnglish(R"(["handjob"])"));
+    EXPECT_TRUE(filter.EnglishHas("a hand job")); // also written as one word
+    EXPECT_FALSE(filter.EnglishHas("hand a job"));
     EXPECT_TRUE(filter.ChineseHas("真他妈的"));
     EXPECT_TRUE(filter.ChineseHas("婊子"));
     EXPECT_FALSE(filter.ChineseHas("妈妈"));

@@ -35,6 +35,12 @@ constexpr int kPhraseCharacter = 200;
 constexpr int kSensePenalty = 130;
 // Penalty of a part narrowed by a parenthesis ("to fix (a price)").
 constexpr int kNarrowed = 180;
+// Penalty of a single character whose count overstates the sense matched.
+constexpr int kCharacterDoubt = 150;
+// A single character in a secondary sense gives way to a word containing it
+// only when that word is not far behind (牛 "ox; cow" stays ahead of the rare
+// 牛只 "cow").
+constexpr int kContainingMargin = 300;
 
 bool Skipped(std::string_view sense) {
     return StartsWith(sense, "CL:") || StartsWith(sense, "variant of") ||
@@ -109,6 +115,43 @@ bool Narrowed(std::string_view part) {
     return false;
 }
 
+// A sense that starts by naming a special field ("(basketball) a block",
+// "(Christianity) Epiphany"), a figurative use, or animals or plants as what
+// it is said of ("(of a bird, animal or plant) male" 牡).
+bool FieldMarked(std::string_view sense) {
+    static const std::set<std::string_view> fields = {
+        "fig.",         "computing",     "math.",        "medicine",    "sports",
+        "physics",      "chemistry",     "botany",       "anatomy",     "military",
+        "finance",      "linguistics",   "law",          "music",       "astronomy",
+        "zoology",      "geology",       "biology",      "electronics", "gaming",
+        "economics",    "geometry",      "textiles",     "agriculture", "pharmacology",
+        "meteorology",  "aviation",      "baseball",     "photography", "statistics",
+        "theater",      "ACG",           "mining",       "genetics",    "biochemistry",
+        "basketball",   "psychology",    "soccer",       "mineralogy",  "mahjong",
+        "accounting",   "printing",      "physiology",   "electricity", "Catholicism",
+        "religion",     "martial arts",  "immunology",   "architecture", "philosophy",
+        "typography",   "telecommunications", "pharm.",  "grammar",     "dentistry",
+        "commerce",     "cinema",        "ball sports",  "Christianity", "sport",
+        "ornithology",  "optics",        "mythology",    "metallurgy",  "med.",
+        "mechanics",    "manufacturing", "fashion",      "epidemiology", "engineering",
+        "Buddhism",     "TCM",           "Taoism",       "Daoism",      "chess",
+        "go",           "tennis",        "golf",         "volleyball",  "football",
+        "poker",        "cards",         "electrical engineering", "Islam", "Judaism"};
+    if (!StartsWith(sense, "(")) {
+        return false;
+    }
+    const size_t close = sense.find(')');
+    if (close == std::string_view::npos) {
+        return false;
+    }
+    const std::string_view note = sense.substr(1, close - 1);
+    return fields.contains(note) ||
+           (StartsWith(note, "of ") &&
+            (note.find("animal") != std::string_view::npos ||
+             note.find("bird") != std::string_view::npos ||
+             note.find("plant") != std::string_view::npos));
+}
+
 bool PlainPhrase(std::string_view text) {
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
         return (c >= 'a' && c <= 'z') || c == ' ' || c == '-' || c == '\'';
@@ -160,7 +203,8 @@ std::string ChineseGlosses::NormaliseSense(std::string_view sense, bool& verb) {
 
 ChineseGlosses::ChineseGlosses(const std::vector<CedictEntry>& entries,
                                const ChineseFrequencies* frequencies,
-                               std::function<bool(std::string_view)> modifier)
+                               std::function<bool(std::string_view)> modifier,
+                               std::function<bool(std::string_view)> profane)
     : entries_(entries) {
     // Without a frequency list: how many longer words contain a word. Common
     // words build many compounds (苹果: 苹果汁, 苹果派, ...), rare ones none.
@@ -198,6 +242,7 @@ ChineseGlosses::ChineseGlosses(const std::vector<CedictEntry>& entries,
     }
     entryScore_.resize(entries.size());
     entryCount_.resize(entries.size());
+    sharedReadings_.resize(entries.size());
     for (uint32_t e = 0; e < entries.size(); ++e) {
         const CedictEntry& entry = entries[e];
         if (!FitsGbk(entry.Simplified) || entry.Simplified.size() > 24) {
@@ -213,6 +258,7 @@ ChineseGlosses::ChineseGlosses(const std::vector<CedictEntry>& entries,
         if (const auto it = readings.find(entry.Simplified);
             !entry.ProperNoun && it != readings.end() && it->second > 1) {
             count /= it->second;
+            sharedReadings_[e] = true;
         }
         entryCount_[e] = count;
         const size_t length = Utf8Length(entry.Simplified);
@@ -229,7 +275,7 @@ ChineseGlosses::ChineseGlosses(const std::vector<CedictEntry>& entries,
                 entryMarked = true;
             }
             if (HasMark(sense, "(vulgar)") || HasMark(sense, "(derog.)") ||
-                HasMark(sense, "(offensive)")) {
+                HasMark(sense, "(offensive)") || (profane && profane(sense))) {
                 offensive_.insert(entry.Simplified);
             }
         }
@@ -272,9 +318,16 @@ ChineseGlosses::ChineseGlosses(const std::vector<CedictEntry>& entries,
                 if (!keys.insert(key).second) {
                     return;
                 }
-                const int qualified = Narrowed(part) ? kNarrowed : 0;
-                exact_[key].push_back({e, s, index, how, pos, marked,
-                                       static_cast<int16_t>(demotion + qualified)});
+                // A field or figurative mark before a sense holds for every
+                // part ("(basketball) a blocked shot; a block" 火锅), and an
+                // example note makes a sense special ("manipulation (e.g.
+                // ball handling in sport)"): such a sense is no gloss beside
+                // a general one. Other parentheses mostly explain ("to drink
+                // (alcohol)", "(grape) wine", "captain (of a ship)").
+                const bool special = FieldMarked(sense) || part.find("(e.g.") != std::string_view::npos;
+                const bool narrowed = special || Narrowed(part);
+                exact_[key].push_back({e, s, index, how, pos, marked, special,
+                                       static_cast<int16_t>(demotion + (narrowed ? kNarrowed : 0))});
             };
             add(sense, 0, Whole);
             const std::vector<std::string> parts = Split(sense, ';');
@@ -296,7 +349,7 @@ ChineseGlosses::ChineseGlosses(const std::vector<CedictEntry>& entries,
                 for (const std::string& word : words) {
                     if (seen.insert(word).second) {
                         contained_[word].push_back(
-                            {e, s, 0, Whole, 0, marked, static_cast<int16_t>(demotion)});
+                            {e, s, 0, Whole, 0, marked, false, static_cast<int16_t>(demotion)});
                     }
                 }
             }
@@ -311,6 +364,14 @@ int ChineseGlosses::Score(const Posting& posting, bool capitalised) const {
                 std::min(150, 10 * (senses - 1)) - kKindPenalty[posting.How] - posting.Penalty;
     if (entries_[posting.Entry].ProperNoun != capitalised) {
         score -= 400;
+    }
+    // A character's count is mostly that of its first meaning ("to eat; to
+    // consume" 吃), or of all its readings together (重 zhong4 "heavy", chong2
+    // "to repeat"): for a later part, or a character read several ways, it
+    // overstates the sense.
+    if (Utf8Length(entries_[posting.Entry].Simplified) == 1 &&
+        (posting.Part > 0 || sharedReadings_[posting.Entry])) {
+        score -= kCharacterDoubt;
     }
     return score;
 }
@@ -340,7 +401,8 @@ std::vector<ChineseCandidate> ChineseGlosses::Candidates(
             // The entry means the headword's main sense wherever it lists it.
             score += kAgreement + kSensePenalty * posting.Sense;
         }
-        const Found next{{entry.Simplified, posting.Pos, score}, posting.Marked, posting.Sense > 0};
+        const Found next{{entry.Simplified, posting.Pos, score, posting.Narrowed}, posting.Marked,
+                         posting.Sense > 0};
         auto same = std::find_if(found.begin(), found.end(), [&](const Found& f) {
             return f.Candidate.Chinese == entry.Simplified;
         });
@@ -367,6 +429,9 @@ std::vector<ChineseCandidate> ChineseGlosses::Candidates(
             continue;
         }
         for (size_t j = i + 1; j < found.size(); ++j) {
+            if (found[j].Candidate.Score < found[i].Candidate.Score - kContainingMargin) {
+                break;
+            }
             if (found[j].Candidate.Chinese.find(found[i].Candidate.Chinese) != std::string::npos) {
                 found[i].Candidate.Score = found[j].Candidate.Score - 1;
                 break;

@@ -19,6 +19,10 @@ struct ChineseCandidate {
     std::string Chinese;
     char Pos = 0;
     int Score = 0;
+    // The sense it renders belongs to a special field, a figurative use or
+    // an example use ("(basketball) a block" 火锅, "manipulation (e.g. ball
+    // handling)"): no gloss beside a general one.
+    bool Narrowed = false;
 };
 
 // An English phrase of a dictionary sense that contains the headword, with
@@ -55,10 +59,13 @@ class ChineseGlosses {
 public:
     // `frequencies` may be null; `modifier` tells whether an English word is
     // an adjective that can qualify a head word (may be empty: no qualified
-    // senses). Both must outlive this object, as must `entries`.
+    // senses); `profane` whether an English sense is offensive (may be
+    // empty: only CC-CEDICT's own marks count). All must outlive this object,
+    // as must `entries`.
     explicit ChineseGlosses(const std::vector<CedictEntry>& entries,
                             const ChineseFrequencies* frequencies = nullptr,
-                            std::function<bool(std::string_view)> modifier = {});
+                            std::function<bool(std::string_view)> modifier = {},
+                            std::function<bool(std::string_view)> profane = {});
 
     // Best first; at most `limit`. `capitalised` is true for names
     // ("Paris"), which then prefer proper-noun entries. `context` holds
@@ -82,7 +89,8 @@ public:
     // a hyphen) with an unmarked whole-sense candidate. Sorted.
     std::vector<std::string> WordHeadwords() const;
 
-    // Chinese words CC-CEDICT marks vulgar or derogatory in some sense.
+    // Chinese words CC-CEDICT marks vulgar or derogatory in some sense, or
+    // with a sense the profanity test finds offensive (手活 "hand job").
     bool Offensive(std::string_view chinese) const {
         return offensive_.contains(std::string(chinese));
     }
@@ -100,6 +108,7 @@ private:
         Kind How;
         char Pos;
         bool Marked;   // a register or regional mark: dropped unless alone
+        bool Narrowed; // a special field or an example use (ChineseCandidate)
         int16_t Penalty; // qualifications, idioms, domain marks
     };
     int Score(const Posting& posting, bool capitalised) const;
@@ -107,6 +116,7 @@ private:
     const std::vector<CedictEntry>& entries_;
     std::vector<int16_t> entryScore_; // commonness, length and rarity of each entry's word
     std::vector<uint32_t> entryCount_;
+    std::vector<bool> sharedReadings_; // the word has several readings sharing its count
     std::unordered_map<std::string, std::vector<Posting>> exact_;
     std::unordered_map<std::string, std::vector<Posting>> contained_;
     std::unordered_set<std::string> offensive_;

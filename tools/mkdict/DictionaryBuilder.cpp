@@ -379,7 +379,7 @@ void Coverage::Print(std::ostream& out) const {
         << EnglishLines << " in definitions)\n"
         << "  examples dropped:          marked " << ExamplesMarked << ", rare Chinese "
         << ExamplesRare << ", other sense " << ExamplesOtherSense << ", offensive "
-        << ExamplesOffensive << "\n"
+        << ExamplesOffensive << ", one character or repeated " << ExamplesRepeated << "\n"
         << "  with definitions:          " << Definitions << " (" << share(Definitions) << ")\n"
         << "  with audio:                " << Audio << " (" << ExampleAudio
         << " example recordings)\n"
@@ -602,22 +602,8 @@ int DictionaryBuilder::Run(std::ostream& log) {
         }
         return adjective;
     };
-    const ChineseGlosses glosses(cedict.Entries(), &chineseFrequencies, modifier);
-    if (!options_.Explain.empty()) {
-        for (const std::string& word : options_.Explain) {
-            log << word << ":";
-            const auto lemma = wordNet.Lemmas().find(word);
-            const std::vector<std::string> context = lemma == wordNet.Lemmas().end()
-                                                         ? std::vector<std::string>{}
-                                                         : MainSenseContext(lemma->second);
-            for (const ChineseCandidate& c : glosses.Candidates(word, false, 20, context)) {
-                log << " " << c.Chinese << "(" << c.Score << (c.Pos ? std::string(1, c.Pos) : "")
-                    << ")";
-            }
-            log << "\n";
-        }
-        return 0;
-    }
+    const ChineseGlosses glosses(cedict.Entries(), &chineseFrequencies, modifier,
+                                 [&](std::string_view sense) { return profanity.EnglishHas(sense); });
     log << "read " << cedict.Entries().size() << " CC-CEDICT entries, " << wordNet.Lemmas().size()
         << " WordNet lemmas, " << cmu.Size() << " CMU words, " << inflections.IrregularVerbCount()
         << " irregular verbs, " << overrides.size() << " hand-checked glosses\n";
@@ -788,6 +774,10 @@ int DictionaryBuilder::Run(std::ostream& log) {
                                      return a.Score > b.Score;
                                  });
             }
+            // A sense of a special field or of an example use ("(basketball)
+            // a block" 火锅) glosses only when no general one does.
+            std::stable_partition(candidates.begin(), candidates.end(),
+                                  [](const ChineseCandidate& c) { return !c.Narrowed; });
             const char nonVerb = [&] {
                 for (char p : parts) {
                     if (p != 'v') {
@@ -809,11 +799,33 @@ int DictionaryBuilder::Run(std::ostream& log) {
                     pos = PosOfChineseTag(chineseFrequencies.Tag(c.Chinese));
                 }
                 auto& list = byPos[pos];
-                if (list.size() < kLineWords) {
+                if (list.size() < kLineWords && (list.empty() || !c.Narrowed)) {
                     list.push_back(c.Chinese);
                 }
             }
-            std::vector<char> order = parts;
+            // A part of speech nothing tells (an idiom of a word WordNet
+            // lacks: "friends" 三朋四友) gets no unlabelled line of its own.
+            if (byPos.size() > 1) {
+                byPos.erase(char(0));
+            }
+            // The lines follow the best candidate of each part of speech, so
+            // the first line starts with the gloss: a noun whose Chinese is
+            // far more common shows first ("file" 文件 before the verb's
+            // 备案) even where WordNet's tagged texts use the verb more.
+            std::vector<char> order;
+            for (const ChineseCandidate& c : candidates) {
+                for (const auto& [pos, list] : byPos) {
+                    if (!list.empty() && list.front() == c.Chinese &&
+                        std::find(order.begin(), order.end(), pos) == order.end()) {
+                        order.push_back(pos);
+                    }
+                }
+            }
+            for (char pos : parts) {
+                if (std::find(order.begin(), order.end(), pos) == order.end()) {
+                    order.push_back(pos);
+                }
+            }
             for (const auto& [pos, list] : byPos) {
                 if (std::find(order.begin(), order.end(), pos) == order.end()) {
                     order.push_back(pos);
@@ -825,7 +837,7 @@ int DictionaryBuilder::Run(std::ostream& log) {
                 }
             }
             for (const ChineseCandidate& c : candidates) {
-                if (word.Gloss.size() < kGlossWords &&
+                if (word.Gloss.size() < kGlossWords && (word.Gloss.empty() || !c.Narrowed) &&
                     std::find(word.Gloss.begin(), word.Gloss.end(), c.Chinese) ==
                         word.Gloss.end()) {
                     word.Gloss.push_back(c.Chinese);
@@ -846,6 +858,32 @@ int DictionaryBuilder::Run(std::ostream& log) {
         }
         return !word.Gloss.empty();
     };
+
+    // --explain: the ranked candidates of each word, then the lines and the
+    // gloss the builder makes of them.
+    if (!options_.Explain.empty()) {
+        for (const std::string& key : options_.Explain) {
+            const auto lemma = wordNet.Lemmas().find(key);
+            const WordNetLemma* found = lemma == wordNet.Lemmas().end() ? nullptr : &lemma->second;
+            const std::vector<std::string> context =
+                found != nullptr ? MainSenseContext(*found) : std::vector<std::string>{};
+            log << key << ":";
+            for (const ChineseCandidate& c : glosses.Candidates(key, false, 20, context)) {
+                log << " " << c.Chinese << "(" << c.Score << (c.Pos ? std::string(1, c.Pos) : "")
+                    << (c.Narrowed ? "*" : "") << ")";
+            }
+            Headword word;
+            word.Key = key;
+            word.Name = found != nullptr ? found->Display : key;
+            word.Capitalised = !word.Name.empty() && word.Name[0] >= 'A' && word.Name[0] <= 'Z';
+            fillChinese(word, found != nullptr ? PartsOf(*found) : std::vector<char>{}, found);
+            log << "\n  gloss: " << Join(word.Gloss, "；") << "\n";
+            for (const Headword::ChineseLine& line : word.Chinese) {
+                log << "  " << line.Label << " " << Join(line.Words, "；") << "\n";
+            }
+        }
+        return 0;
+    }
 
     // Candidate headwords.
     std::vector<Headword> single;
@@ -1075,6 +1113,17 @@ int DictionaryBuilder::Run(std::ostream& log) {
                                      glosses.Offensive(phrase.Chinese))
                                       ? &coverage_.ExamplesOffensive
                                       : nullptr;
+                // One line per Chinese word ("to pull open", "to draw open":
+                // 拉开 once); a single character ("to eat at" 吃, "still in
+                // progress" 还) shows no more than the gloss.
+                if (dropped == nullptr &&
+                    (Utf8Length(phrase.Chinese) == 1 ||
+                     std::any_of(word.Examples.begin(), word.Examples.end(),
+                                 [&](const Headword::Example& e) {
+                                     return e.Cn == phrase.Chinese;
+                                 }))) {
+                    dropped = &coverage_.ExamplesRepeated;
+                }
                 if (dropped != nullptr) {
                     ++*dropped;
                     continue;
@@ -1151,6 +1200,13 @@ int DictionaryBuilder::Run(std::ostream& log) {
         for (auto& [i, lines] : formLines) {
             Headword& word = words_[i];
             formFirst.insert(i);
+            // A form WordNet does not know as a word of its own ("friends",
+            // "kidding") has only the dictionary senses that hold it, rarely
+            // its meaning (三朋四友): the form lines say it all.
+            if (lemmaOf[word.Key] == nullptr && word.Source != Headword::GlossSource::Override) {
+                word.Chinese.clear();
+                word.Gloss.clear();
+            }
             word.Gloss.insert(word.Gloss.begin(), lines.front().Words.front());
             if (word.Source == Headword::GlossSource::Fallback || word.Gloss.size() > kGlossWords) {
                 word.Gloss.resize(1);

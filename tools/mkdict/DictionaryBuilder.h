@@ -51,7 +51,8 @@ struct Coverage {
            GlossFallback = 0;
     size_t GlossForm = 0; // headwords first glossed as a form of another ("say的过去式")
     size_t FormsUnattested = 0;
-    size_t ExamplesMarked = 0, ExamplesRare = 0, ExamplesOtherSense = 0, ExamplesOffensive = 0;
+    size_t ExamplesMarked = 0, ExamplesRare = 0, ExamplesOtherSense = 0, ExamplesOffensive = 0,
+           ExamplesRepeated = 0;
     size_t Bilingual = 0, BilingualLines = 0;
     size_t English = 0, EnglishLines = 0;
     size_t Definitions = 0;

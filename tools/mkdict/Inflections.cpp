@@ -34,9 +34,10 @@ bool DoublesFinal(const std::string& w, int syllables) {
 // Nouns that keep their form in the plural, and "-man" words whose plural is
 // not "-men".
 bool SamePlural(const std::string& w) {
-    static const std::set<std::string> same = {"aircraft", "bison", "chassis", "corps",
-                                               "deer",     "means", "moose",   "offspring",
-                                               "series",   "sheep", "species", "swine"};
+    static const std::set<std::string> same = {"aircraft", "bison",     "chassis", "corps",
+                                               "deer",     "dice",      "means",   "moose",
+                                               "offspring", "series",   "sheep",   "species",
+                                               "swine"};
     return same.contains(w);
 }
 

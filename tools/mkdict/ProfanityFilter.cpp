@@ -99,7 +99,10 @@ bool ProfanityFilter::ParseChinese(std::string_view json,
 bool ProfanityFilter::EnglishHas(std::string_view text) const {
     const std::vector<std::string> tokens = Tokens(text);
     for (size_t i = 0; i < tokens.size(); ++i) {
-        if (english_.contains(tokens[i])) {
+        // Also written as one word ("hand job": "handjob").
+        if (english_.contains(tokens[i]) ||
+            (i + 1 < tokens.size() && tokens[i].size() >= 3 && tokens[i + 1].size() >= 3 &&
+             english_.contains(tokens[i] + tokens[i + 1]))) {
             return true;
         }
         for (const std::vector<std::string>& phrase : phrases_) {
