@@ -213,7 +213,7 @@ TEST(ChineseGlossesTest, CharactersWhoseCountOverstatesTheSenseGiveWay) {
     const ChineseGlosses glosses(entries, &frequencies);
     // A later part of the character's sense ("to eat; to consume").
     EXPECT_EQ(Chinese(glosses.Candidates("consume", false)).front(), "消费");
-    // Two readings share the character's count.
+    // The count is that of another reading, tagged an adjective.
     EXPECT_EQ(Chinese(glosses.Candidates("repeat", false)).front(), "重复");
     // A secondary sense gives way to a word containing the character, but
     // not to a rare one.

@@ -260,6 +260,20 @@ TEST_F(DictionaryIntegrationTest, EntriesCarryTheBuiltContent) {
               Gbk("n. 计算机；电脑<0D0A>adj. 电脑")); // hand-checked
 }
 
+TEST_F(DictionaryIntegrationTest, LinesFollowTheCommonerChineseAndTheGlossItsFirstLine) {
+    // WordNet's tagged texts use "file" more as a verb; 档案 is far more
+    // common than the verb's 备案.
+    const auto file = std::find_if(words_.begin(), words_.end(),
+                                   [](const tools::Headword& w) { return w.Key == "file"; });
+    ASSERT_NE(file, words_.end());
+    ASSERT_EQ(file->Chinese.size(), 2u);
+    EXPECT_EQ(file->Chinese[0].Label, "n.");
+    EXPECT_EQ(file->Chinese[0].Words.front(), "档案");
+    EXPECT_EQ(file->Chinese[1].Label, "v.");
+    ASSERT_FALSE(file->Gloss.empty());
+    EXPECT_EQ(file->Gloss.front(), "档案");
+}
+
 TEST_F(DictionaryIntegrationTest, WordsWithoutADirectGlossStillGetEntries) {
     std::map<std::string, const tools::Headword*> byKey;
     for (const tools::Headword& word : words_) {

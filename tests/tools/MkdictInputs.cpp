@@ -44,6 +44,8 @@ const std::vector<Synset>& Synsets() {
         {'r', "quietly", "with little or no sound", {2}, "quiet"},
         {'n', "loo", "a toilet in Britain", {0}},
         {'n', "running", "the act of running", {0}},
+        {'v', "file", "record in a public office", {9}},
+        {'n', "file", "a set of related records", {2}},
     };
     return synsets;
 }
@@ -149,6 +151,8 @@ tools::BuildOptions WriteInputs(const std::string& folder) {
                           "訂 订 [ding4] /to order/to book (tickets etc)/\n"
                           "去 去 [qu4] /to go/to go to (a place)/\n"
                           "回去 回去 [hui2 qu4] /to go back/\n"
+                          "檔案 档案 [dang4 an4] /file; record/archive/\n"
+                          "備案 备案 [bei4 an4] /to put on record; to file/\n"
                           "走 走 [zou3] /to walk/to go/to move/\n"
                           "跑 跑 [pao3] /to run/to escape/\n"
                           "巴黎 巴黎 [Ba1 li2] /Paris, capital of France/\n"
@@ -186,7 +190,7 @@ tools::BuildOptions WriteInputs(const std::string& folder) {
     Write(options.ChineseFrequency, "苹果 5000 n\n书 19000 n\n书本 564 n\n预订 900 v\n订 3000 v\n"
                                     "去 123402 v\n走 50437 v\n跑 5000 v\n巴黎 3000 ns\n电脑 8000 n\n"
                                     "面条 300 n\n苹果汁 120 n\n苹果树 150 n\n安静 2000 a\n"
-                                    "跑步 800 v\n智能手机 300 n\n回去 9000 v\n");
+                                    "跑步 800 v\n智能手机 300 n\n回去 9000 v\n档案 3000 n\n备案 300 v\n");
     options.ProfanityEnglish = folder + "/profanity-en.json";
     Write(options.ProfanityEnglish, "[\"fuck\", \"s&m\"]");
     options.ProfanityEnglishMore = folder + "/profanity-en-more.js";

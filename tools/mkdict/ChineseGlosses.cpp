@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <set>
+#include <tuple>
 
 namespace tools {
 namespace {
@@ -36,7 +37,7 @@ constexpr int kSensePenalty = 130;
 // Penalty of a part narrowed by a parenthesis ("to fix (a price)").
 constexpr int kNarrowed = 180;
 // Penalty of a single character whose count overstates the sense matched.
-constexpr int kCharacterDoubt = 150;
+constexpr int kCharacterDoubt = 250;
 // A single character in a secondary sense gives way to a word containing it
 // only when that word is not far behind (牛 "ox; cow" stays ahead of the rare
 // 牛只 "cow").
@@ -234,15 +235,25 @@ ChineseGlosses::ChineseGlosses(const std::vector<CedictEntry>& entries,
     }
     // Readings of one written word (买卖 mai3 mai4 "to buy and sell", mai3
     // mai5 "shop") share its count.
+    // Variants and "used in" notes (锁 "old variant of 鎖") are no readings;
+    // traditional characters that simplify alike are (回 and 迴 "to curve").
     std::unordered_map<std::string, uint32_t> readings;
-    for (const CedictEntry& entry : entries) {
-        if (!entry.ProperNoun) {
-            ++readings[entry.Simplified];
+    {
+        std::set<std::tuple<std::string, std::string, std::string>> seen;
+        for (const CedictEntry& entry : entries) {
+            const bool usable =
+                std::any_of(entry.Senses.begin(), entry.Senses.end(), [](const std::string& s) {
+                    return !Skipped(s) && !OnlyMarks(s);
+                });
+            if (!entry.ProperNoun && usable &&
+                seen.emplace(entry.Simplified, entry.Traditional, AsciiLower(entry.Pinyin)).second) {
+                ++readings[entry.Simplified];
+            }
         }
     }
     entryScore_.resize(entries.size());
     entryCount_.resize(entries.size());
-    sharedReadings_.resize(entries.size());
+    characterTag_.resize(entries.size());
     for (uint32_t e = 0; e < entries.size(); ++e) {
         const CedictEntry& entry = entries[e];
         if (!FitsGbk(entry.Simplified) || entry.Simplified.size() > 24) {
@@ -258,7 +269,9 @@ ChineseGlosses::ChineseGlosses(const std::vector<CedictEntry>& entries,
         if (const auto it = readings.find(entry.Simplified);
             !entry.ProperNoun && it != readings.end() && it->second > 1) {
             count /= it->second;
-            sharedReadings_[e] = true;
+        }
+        if (frequencies != nullptr && Utf8Length(entry.Simplified) == 1) {
+            characterTag_[e] = frequencies->Tag(entry.Simplified);
         }
         entryCount_[e] = count;
         const size_t length = Utf8Length(entry.Simplified);
@@ -366,11 +379,15 @@ int ChineseGlosses::Score(const Posting& posting, bool capitalised) const {
         score -= 400;
     }
     // A character's count is mostly that of its first meaning ("to eat; to
-    // consume" 吃), or of all its readings together (重 zhong4 "heavy", chong2
-    // "to repeat"): for a later part, or a character read several ways, it
-    // overstates the sense.
+    // consume" 吃), or of another word read alike (重 zhong4 "heavy", tagged
+    // an adjective, and chong2 "to repeat"; 按 "according to" and "to
+    // press"): it overstates a later part, or a verb sense where the list
+    // tags the character as an adjective, adverb or function word.
+    const char tag = characterTag_[posting.Entry];
     if (Utf8Length(entries_[posting.Entry].Simplified) == 1 &&
-        (posting.Part > 0 || sharedReadings_[posting.Entry])) {
+        (posting.Part > 0 ||
+         (posting.Pos == 'v' && tag != 0 &&
+          std::string_view("adpcurmq").find(tag) != std::string_view::npos))) {
         score -= kCharacterDoubt;
     }
     return score;

@@ -116,7 +116,7 @@ private:
     const std::vector<CedictEntry>& entries_;
     std::vector<int16_t> entryScore_; // commonness, length and rarity of each entry's word
     std::vector<uint32_t> entryCount_;
-    std::vector<bool> sharedReadings_; // the word has several readings sharing its count
+    std::vector<char> characterTag_; // frequency-list tag of single characters, else 0
     std::unordered_map<std::string, std::vector<Posting>> exact_;
     std::unordered_map<std::string, std::vector<Posting>> contained_;
     std::unordered_set<std::string> offensive_;

@@ -246,6 +246,13 @@ bool FunctionWord(const std::vector<Headword::ChineseLine>& lines) {
 // Penalty of a single character glossing a phrase.
 constexpr int kPhraseCharacter = 200;
 
+// A synonym's candidate renders another part of speech than the sense it
+// shares: a verb sense ("to pitch") for a noun, or a noun's (音调 "pitch")
+// for a verb ("toss").
+bool OtherPart(const ChineseCandidate& c, char pos) {
+    return (pos == 'v') != (c.Pos == 'v');
+}
+
 // How far below a direct candidate a synonym's candidate starts.
 constexpr int kSynonymPenalty = 100;
 
@@ -714,6 +721,9 @@ int DictionaryBuilder::Run(std::ostream& log) {
                     }
                     for (ChineseCandidate c :
                          glosses.Candidates(synonym, word.Capitalised, 2, context)) {
+                        if (OtherPart(c, main.Pos)) {
+                            continue;
+                        }
                         c.Score -= kSynonymPenalty;
                         c.Pos = c.Pos == 0 ? main.Pos : c.Pos;
                         const auto same = std::find_if(
@@ -731,12 +741,25 @@ int DictionaryBuilder::Run(std::ostream& log) {
                                      return a.Score > b.Score;
                                  });
             }
+            // An adverb in -ly is best said through its adjective ("reasonably"
+            // 合理地 from "reasonable", not 适度 from its synonym "moderately").
+            const bool adverb = lemma != nullptr && !lemma->Senses.empty() &&
+                                lemma->Senses.front().Pos == 'r' && word.Key.ends_with("ly");
+            if (candidates.empty() && adverb) {
+                candidates = derived(word, *lemma);
+                word.Source = Headword::GlossSource::Derived;
+            }
             if (candidates.empty() && lemma != nullptr) {
                 // The synonyms of the two most frequent senses ("automobile": car),
                 // when that sense is also the synonym's own main sense: "cruiser"
-                // says warship first, so it does not gloss "prowl car".
+                // says warship first, so it does not gloss "prowl car". The
+                // second sense only when it has the first one's part of speech
+                // (the adjective "anterior" is no 门牙 "front tooth").
                 for (size_t s = 0; s < lemma->Senses.size() && s < 2 && candidates.empty(); ++s) {
                     const WordNetSense& sense = lemma->Senses[s];
+                    if (sense.Pos != lemma->Senses.front().Pos) {
+                        continue;
+                    }
                     for (const std::string& synonym : sense.Synonyms) {
                         const auto other = wordNet.Lemmas().find(AsciiLower(synonym));
                         if (other == wordNet.Lemmas().end() || other->second.Senses.empty() ||
@@ -745,6 +768,9 @@ int DictionaryBuilder::Run(std::ostream& log) {
                         }
                         for (ChineseCandidate c :
                              glosses.Candidates(synonym, word.Capitalised, 3)) {
+                            if (OtherPart(c, sense.Pos)) {
+                                continue;
+                            }
                             c.Score -= 200;
                             c.Pos = lemma->Senses[s].Pos;
                             candidates.push_back(c);
@@ -756,7 +782,7 @@ int DictionaryBuilder::Run(std::ostream& log) {
                 }
                 word.Source = Headword::GlossSource::Synonym;
             }
-            if (candidates.empty() && lemma != nullptr) {
+            if (candidates.empty() && lemma != nullptr && !adverb) {
                 candidates = derived(word, *lemma);
                 word.Source = Headword::GlossSource::Derived;
             }
@@ -821,6 +847,16 @@ int DictionaryBuilder::Run(std::ostream& log) {
                     }
                 }
             }
+            // A single character of another part of speech does not lead
+            // over a word of WordNet's first one ("curve": 回 "to curve",
+            // whose count is mostly "to go back", not before 曲线).
+            if (order.size() > 1 && !parts.empty() && order.front() != parts.front() &&
+                byPos.contains(parts.front()) &&
+                Utf8Length(byPos[order.front()].front()) == 1 &&
+                Utf8Length(byPos[parts.front()].front()) > 1) {
+                std::erase(order, parts.front());
+                order.insert(order.begin(), parts.front());
+            }
             for (char pos : parts) {
                 if (std::find(order.begin(), order.end(), pos) == order.end()) {
                     order.push_back(pos);
@@ -835,6 +871,9 @@ int DictionaryBuilder::Run(std::ostream& log) {
                 if (const auto found = byPos.find(pos); found != byPos.end()) {
                     word.Chinese.push_back({PosLabel(pos), found->second});
                 }
+            }
+            if (!word.Chinese.empty()) {
+                word.Gloss.push_back(word.Chinese.front().Words.front());
             }
             for (const ChineseCandidate& c : candidates) {
                 if (word.Gloss.size() < kGlossWords && (word.Gloss.empty() || !c.Narrowed) &&
