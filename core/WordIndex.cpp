@@ -30,17 +30,9 @@ std::optional<uint32_t> ParseCount(std::string_view text) {
         text.remove_prefix(1);
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
         text.remove_suffix(1);
-    if (text.empty() || text.size() > 10)
+    if (text.size() > 10)
         return std::nullopt;
-    uint64_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + static_cast<uint64_t>(c - '0');
-    }
-    if (value > UINT32_MAX)
-        return std::nullopt;
-    return static_cast<uint32_t>(value);
+    return platform::ParseDecimal32(text);
 }
 
 // Appends `gloss` with every "<0D0A>" (any letter case) written as two

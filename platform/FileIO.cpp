@@ -1,5 +1,6 @@
 #include "platform/FileIO.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/FileHandle.h"
 
 #include <algorithm>
@@ -46,28 +47,8 @@ std::optional<std::string> ReadFileRange(const std::string& path, uint64_t offse
 }
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
-    std::string temp = path + ".XXXXXX";
-    FileHandle file(mkostemp(temp.data(), O_CLOEXEC));
-    if (!file.IsOpen())
-        return false;
-    struct stat old {};
-    if (stat(path.c_str(), &old) == 0)
-        fchmod(file.Fd(), old.st_mode & 07777);
-    bool ok = file.WriteAll(bytes) && fsync(file.Fd()) == 0;
-    ok = file.Close() && ok;
-    if (ok)
-        ok = rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) {
-        unlink(temp.c_str());
-        return false;
-    }
-    // Makes the rename itself durable.
-    auto slash = path.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    FileHandle dir = FileHandle::Open(folder, O_RDONLY | O_DIRECTORY);
-    if (dir.IsOpen())
-        fsync(dir.Fd());
-    return true;
+    AtomicFile file(path);
+    return file.IsOpen() && file.File().WriteAll(bytes) && file.Commit();
 }
 
 void RemoveStrayTemporaries(const std::string& path) {

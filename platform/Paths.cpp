@@ -91,6 +91,18 @@ std::string UserFileForWriting(std::string_view path) {
     return file;
 }
 
+bool IsInsideFolder(std::string_view path, std::string_view folder) {
+    if (!IsAbsolutePath(path) || !IsAbsolutePath(folder))
+        return false;
+    const std::filesystem::path base = std::filesystem::path(folder).lexically_normal();
+    const std::filesystem::path relative =
+        std::filesystem::path(path).lexically_normal().lexically_relative(base);
+    if (relative.empty())
+        return false;
+    const std::string first = relative.begin()->string();
+    return first != "..";
+}
+
 std::string DataFile(std::string_view path) {
     const Environment environment = CurrentEnvironment();
     std::string native = NativePath(path);

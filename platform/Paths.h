@@ -41,6 +41,12 @@ std::string InUserFolder(std::string_view path);
 // returned as InUserFolder returns it, and nothing is created for it.
 std::string UserFileForWriting(std::string_view path);
 
+// True when the native path `path` names `folder` itself or something inside
+// it, judged on the paths' text after "." and ".." are resolved (so
+// "11/../../x" is outside); symbolic links are not followed. Both must be
+// absolute.
+bool IsInsideFolder(std::string_view path, std::string_view folder);
+
 // Where a data file is read from: the user folder's copy when there is one
 // (a download or an update put it there), else the program folder's. An
 // absolute path is returned unchanged.

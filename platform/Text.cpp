@@ -52,6 +52,32 @@ std::string_view Trimmed(std::string_view text) {
     return text;
 }
 
+std::optional<uint32_t> ParseDecimal32(std::string_view text) {
+    if (text.empty())
+        return std::nullopt;
+    uint64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + static_cast<uint64_t>(c - '0');
+        if (value > UINT32_MAX)
+            return std::nullopt;
+    }
+    return static_cast<uint32_t>(value);
+}
+
+std::string HexNumber(uint32_t value, int minDigits) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string digits;
+    do {
+        digits.insert(digits.begin(), kDigits[value & 0xF]);
+        value >>= 4;
+    } while (value != 0);
+    if (static_cast<int>(digits.size()) < minDigits)
+        digits.insert(0, static_cast<size_t>(minDigits) - digits.size(), '0');
+    return digits;
+}
+
 std::vector<std::string> SplitLines(std::string_view text) {
     std::vector<std::string> lines;
     size_t from = 0;

@@ -61,6 +61,14 @@ std::string_view Trimmed(std::string_view text);
 // to right; replaced text is not searched again. Linear in the text's length.
 std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to);
 
+// A whole text of decimal digits (no sign, no blanks) whose value fits 32
+// bits; nothing for anything else, the empty text included.
+std::optional<uint32_t> ParseDecimal32(std::string_view text);
+
+// `value` in upper-case hexadecimal with at least `minDigits` digits, zeros
+// in front: HexNumber(0x8E71) is "00008E71", HexNumber(0x90, 2) is "90".
+std::string HexNumber(uint32_t value, int minDigits = 8);
+
 // Splits text into lines at CR LF, LF or a lone CR; a final line break does
 // not start an empty line.
 std::vector<std::string> SplitLines(std::string_view text);

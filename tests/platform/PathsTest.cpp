@@ -105,6 +105,16 @@ TEST(PathsTest, DataIsReadFromTheUserFolderFirstAndWrittenThere) {
     EXPECT_EQ(platform::DataFile("/abs/x"), "/abs/x");
 }
 
+TEST(PathsTest, InsideFolderIsJudgedAfterDotsAreResolved) {
+    EXPECT_TRUE(platform::IsInsideFolder("/u/11/90.dat", "/u/"));
+    EXPECT_TRUE(platform::IsInsideFolder("/u/11/90.dat", "/u"));
+    EXPECT_TRUE(platform::IsInsideFolder("/u/a/../b", "/u/"));
+    EXPECT_FALSE(platform::IsInsideFolder("/u/11/../../etc/passwd", "/u/"));
+    EXPECT_FALSE(platform::IsInsideFolder("/uv/x", "/u"));
+    EXPECT_FALSE(platform::IsInsideFolder("/etc/x", "/u/"));
+    EXPECT_FALSE(platform::IsInsideFolder("11/90.dat", "/u/"));
+}
+
 TEST(ScratchFolderTest, EachProcessHasItsOwnAndAbandonedOnesGo) {
     testsupport::TestFolders folders(true);
     const std::string file = platform::ScratchFile("voc.tmp");

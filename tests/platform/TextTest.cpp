@@ -36,6 +36,14 @@ TEST(TextTest, ParsesWholeHexTextsThatFit32Bits) {
     EXPECT_EQ(HexDigitValue('/'), -1);
     EXPECT_EQ(HexDigitValue(':'), -1);
     EXPECT_EQ(HexDigitValue('g'), -1);
+    EXPECT_EQ(ParseDecimal32("0004294967295"), 4294967295u);
+    for (const char* bad : {"", "4294967296", "-1", "+1", " 1", "1a"})
+        EXPECT_EQ(ParseDecimal32(bad), std::nullopt) << bad;
+    EXPECT_EQ(HexNumber(102001), "00018E71");
+    EXPECT_EQ(HexNumber(0x9, 2), "09");
+    EXPECT_EQ(HexNumber(0x1AB, 2), "1AB"); // wider values keep every digit
+    EXPECT_EQ(HexNumber(0xFFFFFFFF), "FFFFFFFF");
+    EXPECT_EQ(HexNumber(0, 1), "0");
 }
 
 TEST(TextTest, SplitsLinesAtEveryKindOfBreak) {
