@@ -11,6 +11,7 @@ std::span<const Command> AllCommands() {
         Command{"search", "list the headwords matching a query, as the list box does", RunSearch},
         Command{"show", "print the full entry of a headword as the vocabulary window lays it out",
                 RunShow},
+        Command{"download", "list, download and install vocabulary packages", RunDownload},
         Command{"cdf", "inspect a compound data file (list, get)", RunCdf},
         Command{"help", "print the help document as the help window lays it out", RunHelp},
         Command{"packages", "list the service's vocabulary packages, installed or missing",

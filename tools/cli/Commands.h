@@ -44,5 +44,6 @@ int RunSearch(const CommandArgs& args);
 int RunShow(const CommandArgs& args);
 int RunHelp(const CommandArgs& args);
 int RunPackages(const CommandArgs& args);
+int RunDownload(const CommandArgs& args);
 
 } // namespace tools

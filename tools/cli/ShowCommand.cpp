@@ -1,12 +1,13 @@
-// quendic-cli show: fetches a word's entry from the local sources (the cache
-// "VocQuery.dat", then the installed entry data) and prints it as the
-// vocabulary window lays it out, as text.
+// quendic-cli show: fetches a word's entry as the main window does (the cache
+// "VocQuery.dat", the installed entry data, then the download servers) and
+// prints it as the vocabulary window lays it out, as text.
 #include "tools/cli/Commands.h"
 
 #include "core/EntryFetch.h"
 #include "display/RenderEntry.h"
 #include "platform/Gbk.h"
 #include "storage/TCDF.h"
+#include "tools/cli/TerminalDisplay.h"
 
 #include <cstdio>
 
@@ -19,8 +20,10 @@ constexpr const char* kShowUsage =
     "example sentences and English definitions, laid out as the vocabulary\n"
     "window shows them and wrapped at N columns (default 80). The entry comes\n"
     "from the cache \"VocQuery.dat\" or the installed entry data of the program\n"
-    "folder ($QUENDIC_HOME); several arguments are joined with single spaces.\n"
-    "exit status: 0 entry printed, 1 the word has no entry, 2 bad usage, damaged\n"
+    "folder ($QUENDIC_HOME), else from the download servers of the service (with\n"
+    "a progress line on stderr) and is then cached; several arguments are joined\n"
+    "with single spaces.\n"
+    "exit status: 0 entry printed, 1 no source has the word, 2 bad usage, damaged\n"
     "data or a user folder that cannot be written\n";
 
 int BadUsage(const char* problem) {
@@ -60,7 +63,13 @@ int RunShow(const CommandArgs& args) {
     // The package goes to this process's own scratch "voc.tmp", so a running
     // program's is left alone.
     core::EntryFetch fetch;
-    const core::FetchResult result = fetch.ExtractLocalEntry(gbkWord);
+    core::FetchResult result = fetch.ExtractLocalEntry(gbkWord);
+    if (result.Status == core::FetchStatus::Absent) {
+        TerminalDisplay display("show");
+        download::EntryDownloader downloader(display);
+        fetch.SetDownloader(downloader.AsDownloader());
+        result = fetch.DownloadEntry(gbkWord);
+    }
     switch (result.Status) {
     case core::FetchStatus::Found:
         break;
