@@ -4,6 +4,9 @@
 #include "app/TFrame_Dic.h"
 #include "core/ServiceData.h"
 #include "core/TaggedText.h"
+#include "download/PackageList.h"
+#include "download/Texts.h"
+#include "download/qt/TForm_SoftDownLoad.h"
 #include "platform/Gbk.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
@@ -69,7 +72,8 @@ QPixmap DesignedAdPicture() {
 
 } // namespace
 
-TForm_Main::TForm_Main(QWidget* parent) : QWidget(parent) {
+TForm_Main::TForm_Main(QWidget* parent)
+    : QWidget(parent), appLog_(std::make_unique<net::TAppLog>()) {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     setObjectName(QStringLiteral("Form_Main"));
     QGuiApplication::setApplicationDisplayName(widgets::ApplicationTitle());
@@ -94,6 +98,7 @@ TForm_Main::TForm_Main(QWidget* parent) : QWidget(parent) {
 
     // The single base-info window, shared by every vocabulary window.
     baseInfo_ = std::make_unique<study::TForm_VocBaseInfo>(std::make_unique<study::VocBaseData>());
+    fetch_.SetDownloader(entryDownloader_.AsDownloader());
     opener_ = [this](const std::string& path) {
         display::ShowVocWindow(path, VocServices(), this);
     };
@@ -149,9 +154,7 @@ void TForm_Main::BuildHead(QWidget* body) {
             [this] { service::ShowHelp(this); });
     connect(LbSpeedButton_OnLine, &QAbstractButton::clicked, this,
             [this] { service::ShowSoftOnline(this); });
-    // The windows behind these buttons talk to the service; until they are
-    // part of the program the buttons do nothing.
-    LbSpeedButton_DL->setEnabled(false);
+    connect(LbSpeedButton_DL, &QAbstractButton::clicked, this, &TForm_Main::DownloadPackages);
     static_cast<QVBoxLayout*>(body->layout())->addWidget(head);
     chrome_->AddDragArea(head);
 }
@@ -230,6 +233,21 @@ void TForm_Main::OpenQueryEntry() {
     std::string word(platform::Trimmed(QueryBoxGbk(Frame_Dic1->LabeledEdit_Input)));
     if (!word.empty())
         OpenEntry(word);
+}
+
+bool TForm_Main::BuildPackageList(std::vector<std::string>& list) {
+    if (download::BuildPackageList(list))
+        return true;
+    QMessageBox::information(
+        this, widgets::ApplicationTitle(),
+        QString::fromStdString(platform::GbkToUtf8(download::text::kPackageListFailed)));
+    return false;
+}
+
+void TForm_Main::DownloadPackages() {
+    std::vector<std::string> list;
+    if (BuildPackageList(list))
+        download::ShowSoftDownLoad(list, appLog_.get(), this);
 }
 
 bool TForm_Main::LoadAdImage() {

@@ -3,6 +3,9 @@
 #include "core/EntryFetch.h"
 #include "core/WordIndex.h"
 #include "display/qt/TForm_Voc.h"
+#include "download/EntryDownloader.h"
+#include "download/qt/WindowEntryDisplay.h"
+#include "net/TAppLog.h"
 
 #include <QWidget>
 
@@ -46,6 +49,8 @@ public:
     widgets::LbSpeedButton* LbSpeedButton_SoftUpdate = nullptr; // hidden
 
     core::WordIndex& Index() { return index_; }
+    net::TAppLog& AppLog() { return *appLog_; }
+    download::EntryDownloader& OnlineSource() { return entryDownloader_; }
     core::EntryFetch& Fetch() { return fetch_; }
     widgets::WindowChrome* Chrome() const { return chrome_; }
     study::TForm_VocBaseInfo* BaseInfo() const { return baseInfo_.get(); }
@@ -69,6 +74,11 @@ public:
     // Fetches the entry of a headword and opens it; nothing when no source
     // has it.
     void OpenEntry(const std::string& word);
+    // The vocabulary packages not installed yet, for the package download
+    // window; false (after the message) when the service gives no list.
+    bool BuildPackageList(std::vector<std::string>& list);
+    // The "下载" button: the package download window for those packages.
+    void DownloadPackages();
     // Reads member 102000001 of "sd.102" into Image_AD; false (the designed
     // picture stays) when it is absent or does not decode.
     bool LoadAdImage();
@@ -83,8 +93,12 @@ private:
     void OpenQueryEntry();
     void OpenAdLink();
 
+    // Made first and freed last: every other part may write to it.
+    std::unique_ptr<net::TAppLog> appLog_;
     core::WordIndex index_;
     core::EntryFetch fetch_;
+    download::WindowEntryDisplay entryDisplay_{this};
+    download::EntryDownloader entryDownloader_{entryDisplay_}; // fetch_'s network source
     EntryOpener opener_;
     std::unique_ptr<study::TForm_VocBaseInfo> baseInfo_; // hidden until a word is shown
     widgets::WindowChrome* chrome_ = nullptr;

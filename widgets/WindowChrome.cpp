@@ -282,12 +282,15 @@ void WindowChrome::PlaceTitleButtons() {
     }
 }
 
-void WindowChrome::SetRoundRegion(int w, int h) {
+void SetRoundRegion(QWidget* window, int w, int h) {
     QPainterPath path;
-    path.addRoundedRect(QRectF(0, 0, window_->width() + 1, window_->height() + 1), w / 2.0,
-                        h / 2.0);
-    window_->setMask(QRegion(path.toFillPolygon().toPolygon()));
-    window_->update();
+    path.addRoundedRect(QRectF(0, 0, window->width() + 1, window->height() + 1), w / 2.0, h / 2.0);
+    window->setMask(QRegion(path.toFillPolygon().toPolygon()));
+    window->update();
+}
+
+void WindowChrome::SetRoundRegion(int w, int h) {
+    widgets::SetRoundRegion(window_, w, h);
 }
 
 void WindowChrome::ToggleMaximized() {

@@ -34,6 +34,10 @@ Qt::Edges EdgesFromCode(int code);
 // choose another fraction.
 void PlaceOnScreen(QWidget* window, int numerator = 3, int denominator = 4);
 
+// Gives `window` the region of a rounded rectangle (0, 0)-(width + 1,
+// height + 1) with corner ellipses w x h.
+void SetRoundRegion(QWidget* window, int w, int h);
+
 struct ChromeOptions {
     // The sizing handles the window has; the base-info window, for one, has
     // only Left, Right and Bottom.
