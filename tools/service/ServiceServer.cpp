@@ -12,6 +12,8 @@
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 
 namespace standin {
@@ -104,6 +106,11 @@ bool ServiceServer::Start() {
     } else {
         port_ = -1;
     }
+    // The library listens with a backlog of 5: a client opening ten block
+    // connections at once would lose SYNs and wait a second for each
+    // retransmission. Listening again only raises the backlog.
+    if (port_ > 0)
+        ::listen(listenSocket_, SOMAXCONN);
     if (port_ <= 0) {
         error_ = "cannot listen on " + options_.Host + ":" + std::to_string(options_.Port) +
                  " (address in use or not available)";
@@ -133,9 +140,14 @@ void ServiceServer::Route() {
     server_->set_keep_alive_max_count(100);
     // Address reuse after a restart, but no port sharing: a second service
     // on a port in use must fail, not split the requests with the first.
-    server_->set_socket_options([](int socket) {
+    server_->set_socket_options([this](int socket) {
         int yes = 1;
         ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        // Replies go out as a header write and body writes; on a kept-alive
+        // connection Nagle's algorithm would hold the next header back until
+        // the client's delayed acknowledgement. Accepted sockets inherit it.
+        ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
+        listenSocket_ = socket;
     });
 
     server_->Get(

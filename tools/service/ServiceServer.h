@@ -56,6 +56,7 @@ private:
     std::unique_ptr<httplib::Server> server_;
     std::thread listener_;
     int port_ = 0;
+    int listenSocket_ = -1; // the socket the library bound last
     std::string error_;
 };
 
