@@ -28,4 +28,8 @@ std::string BlockFileName(uint32_t fcrc, size_t index) {
     return platform::HexNumber(fcrc) + "." + std::to_string(index);
 }
 
+std::string BlockOwnerName(uint32_t fcrc) {
+    return platform::HexNumber(fcrc) + ".owner";
+}
+
 } // namespace download

@@ -33,4 +33,8 @@ std::vector<BlockSpan> PlanBlocks(uint32_t fileSize);
 // ("1A2B3C4D.0").
 std::string BlockFileName(uint32_t fcrc, size_t index);
 
+// The stored name of the file beside the blocks of `fcrc` that names the item
+// they belong to ("1A2B3C4D.owner").
+std::string BlockOwnerName(uint32_t fcrc);
+
 } // namespace download

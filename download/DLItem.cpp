@@ -1,16 +1,23 @@
 #include "download/DLItem.h"
 
+#include "core/TaggedText.h"
 #include "core/Utilities.h"
 #include "net/BlockQuery.h"
+#include "platform/FileHandle.h"
+#include "platform/FileIO.h"
 #include "platform/Paths.h"
+#include "platform/Text.h"
 
 #include <chrono>
 #include <climits>
+#include <cstdio>
+#include <fcntl.h>
 
 namespace download {
 
 DLItem::DLItem(const DownloadListEntry& entry) : entry_(entry) {
     const std::string folder = platform::UserFolder();
+    ownerFile_ = folder + BlockOwnerName(entry.FCRC);
     const std::vector<BlockSpan> plan = PlanBlocks(entry.FS);
     for (size_t i = 0; i < plan.size(); ++i) {
         Block& block = blocks_.emplace_back();
@@ -53,6 +60,8 @@ bool DLItem::Start(const std::vector<std::string>& servers, net::TAppLog* log,
     for (const Block& block : blocks_)
         if (!platform::IsInsideFolder(block.FileName, folder))
             return false;
+    if (!platform::IsInsideFolder(ownerFile_, folder) || !ClaimBlockFiles(folder))
+        return false;
 
     onFinish_ = std::move(onFinish);
     startTick_ = NowTick();
@@ -102,6 +111,23 @@ void DLItem::Wait() {
         worker->Join();
 }
 
+bool DLItem::ClaimBlockFiles(const std::string& folder) {
+    const std::string owner = core::MakeTagField(platform::HexNumber(entry_.FC), "FC") +
+                              core::MakeTagField(platform::HexNumber(entry_.FID), "FID") +
+                              core::MakeTagField(platform::HexNumber(entry_.FS), "FS");
+    const std::optional<std::string> current = platform::ReadWholeFile(ownerFile_);
+    if (current && *current == owner)
+        return true;
+    if (current)
+        for (size_t i = 0; i < kMaxBlocks; ++i)
+            std::remove((folder + BlockFileName(entry_.FCRC, i)).c_str());
+    // Not flushed: an owner lost in a crash leaves blocks without one, which
+    // are kept as before.
+    platform::FileHandle file =
+        platform::FileHandle::Open(ownerFile_, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    return file.IsOpen() && file.WriteAll(owner) && file.Close();
+}
+
 uint64_t DLItem::Received() const {
     uint64_t sum = 0;
     for (const Block& block : blocks_)
@@ -125,6 +151,8 @@ void DLItem::WorkerFinished(TBlockDL& worker) {
             for (const Block& block : blocks_)
                 files.push_back(block.FileName);
             result = InstallItem(entry_, files);
+            if (result.Ok)
+                std::remove(ownerFile_.c_str());
         } else {
             result.Problem = std::to_string(blocks_.size() - done) + " of " +
                              std::to_string(blocks_.size()) + " blocks failed";

@@ -24,6 +24,11 @@ namespace download {
 // and the workers that fetch its blocks. Blocks already complete on disk are
 // kept (resumption); the last block is always fetched again.
 //
+// Block files are named by the entry's FCRC alone. So that a service giving
+// two files the same FCRC cannot have the blocks of one taken for the other,
+// a file beside them ("FCRC.owner") names the item they belong to; blocks of
+// another item are deleted before a start, blocks without an owner are kept.
+//
 // Ownership and threads: the item owns its workers and joins them in its
 // destructor (after asking them to stop), so it must be destroyed on a
 // thread other than the workers' own; Start, Stop and Wait are called on the
@@ -89,9 +94,13 @@ public:
 
 private:
     void WorkerFinished(TBlockDL& worker);
+    // Takes the block files for this item (see above); false when the owner
+    // file cannot be written.
+    bool ClaimBlockFiles(const std::string& folder);
 
     const DownloadListEntry entry_;
     std::deque<Block> blocks_; // fixed after construction
+    std::string ownerFile_;    // native path of "FCRC.owner"
     std::vector<std::unique_ptr<TBlockDL>> workers_;
     FinishHandler onFinish_;
     std::atomic<bool> running_{false};

@@ -130,7 +130,8 @@ InstallResult InstallItem(const DownloadListEntry& entry,
                              : JoinBlocks(file.File(), blockFiles, entry.FS, result.Problem);
     if (!written)
         return result;
-    if (!file.Commit()) {
+    // A package lost with the rename in a crash is only downloaded again.
+    if (!file.Commit(false)) {
         result.Problem = "cannot write " + result.Target + ": " + std::strerror(errno);
         return result;
     }

@@ -36,7 +36,6 @@ std::optional<std::vector<Package>> FetchPackages() {
         package.Number = *number;
         package.Name = core::GetTagValue(line, "JMMC");
         const std::string size = core::GetTagValue(line, "FS");
-        package.Size = platform::ParseHex32(size).value_or(0);
         package.Installed =
             FileExists(platform::DataFile(InstalledName(net::kClassEntryData, *number)));
         package.Record = core::MakeTagField(cid, "CID") +

@@ -11,7 +11,6 @@ namespace download {
 struct Package {
     uint32_t Number = 0;    // "JMBH", the bucket of its entry data file
     std::string Name;       // "JMMC", GBK
-    uint32_t Size = 0;      // "FS"
     bool Installed = false; // its "11\XX.dat" is there (user or program folder)
     // The download list entry: "CID" (this installation's client number),
     // "SID" 00018E71, "FC" 0000000B, "FID" the number as 8 hex digits,

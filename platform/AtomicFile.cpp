@@ -24,7 +24,7 @@ AtomicFile::~AtomicFile() {
     }
 }
 
-bool AtomicFile::Commit() {
+bool AtomicFile::Commit(bool durableRename) {
     if (!file_.IsOpen())
         return false;
     bool ok = fsync(file_.Fd()) == 0;
@@ -34,7 +34,8 @@ bool AtomicFile::Commit() {
     if (!ok)
         return false; // the destructor removes the temporary file
     committed_ = true;
-    // Makes the rename itself durable.
+    if (!durableRename)
+        return true;
     auto slash = path_.rfind('/');
     std::string folder = slash == std::string::npos ? "." : path_.substr(0, slash + 1);
     FileHandle dir = FileHandle::Open(folder, O_RDONLY | O_DIRECTORY);

@@ -26,8 +26,11 @@ public:
     const std::string& TempPath() const { return temp_; }
 
     // Flushes the temporary file to disk, closes it and renames it over
-    // `path`. False on any failure, and then the temporary file is gone.
-    bool Commit();
+    // `path`, then flushes the folder so the rename itself survives a crash.
+    // Without `durableRename` the folder is not flushed: after a crash the
+    // old file may still be there, but never a torn new one. False on any
+    // failure, and then the temporary file is gone.
+    bool Commit(bool durableRename = true);
 
 private:
     std::string path_;

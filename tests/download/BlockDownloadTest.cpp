@@ -34,6 +34,7 @@ TEST_F(BlockDownloadTest, TenBlocksArriveInParallelAndInstallByteForByte) {
     EXPECT_EQ(Installed(0x90), PackageBytes(0x90, 1000005));
     EXPECT_EQ(item.Received(), 1000005u);
     EXPECT_TRUE(BlockFilesLeft().empty());
+    EXPECT_FALSE(fs::exists(User(BlockOwnerName(item.Entry().FCRC))));
     EXPECT_EQ(item.WorkerCount(), 10u);
 
     const Blocks asked = service_->Blocks();
@@ -127,6 +128,29 @@ TEST_F(BlockDownloadTest, ItemCutOffMidwayKeepsItsCompleteBlocksForTheNextStart)
               (std::set<uint64_t>{500000, 600000, 700000, 800000, 900000}));
     EXPECT_EQ(Installed(0x94), PackageBytes(0x94, 1000005));
     EXPECT_TRUE(BlockFilesLeft().empty());
+}
+
+TEST_F(BlockDownloadTest, FilesSharingAChecksumNeverShareBlocks) {
+    // A service that gives two files one FCRC: the blocks the first left
+    // behind are not taken for the second's.
+    auto withCrc = [](std::string record) {
+        const size_t at = record.find("<FCRC>");
+        return record.substr(0, at) + "<FCRC>00000000</FCRC>";
+    };
+    const std::string first = withCrc(AddPackage(0x60, 300000));
+    const std::string second = withCrc(AddPackage(0x61, 300000));
+    service_->SetScript(
+        [](uint64_t pos, uint64_t) { return pos >= 131072 ? Answer::CutShort : Answer::Bytes; });
+    {
+        DLItem item(Entry(first));
+        EXPECT_FALSE(Run(item, Servers({service_->BlockUrl()})).Ok);
+    }
+    service_->SetScript({});
+    service_->ClearCounts();
+    DLItem item(Entry(second));
+    ASSERT_TRUE(Run(item, Servers({service_->BlockUrl()})).Ok);
+    EXPECT_EQ(service_->Blocks().size(), 5u);
+    EXPECT_EQ(Installed(0x61), PackageBytes(0x61, 300000));
 }
 
 TEST_F(BlockDownloadTest, StopEndsTransfersWhileTheServerSendsNothing) {
