@@ -1,7 +1,15 @@
 #include "tests/download/DownloadFixture.h"
 
+#include "platform/Http.h"
+
+#include <csignal>
 #include <cstdio>
+#include <map>
+#include <spawn.h>
 #include <sys/wait.h>
+#include <thread>
+
+extern char** environ;
 
 namespace download::test {
 namespace {
@@ -133,6 +141,85 @@ TEST_F(CliDownloadTest, ShowFetchesOnlineOnceAndThenFromTheCache) {
 
     EXPECT_EQ(Cli("show pear").Exit, 1);
     EXPECT_EQ(service_->PageRequests(), 0);
+}
+
+// protocol_service.py: a service written from the protocol alone, sharing
+// no code with quendic-service, on a loopback port of its own.
+class ProtocolServiceTest : public CliDownloadTest {
+protected:
+    void SetUp() override {
+        const std::string portFile = User("protocol.port");
+        std::vector<std::string> args = {"python3", QUENDIC_PROTOCOL_SERVICE, "--data", Data(),
+                                         "--port-file", portFile};
+        std::vector<char*> argv;
+        for (std::string& arg : args)
+            argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        ASSERT_EQ(posix_spawnp(&pid_, "python3", nullptr, nullptr, argv.data(), environ), 0);
+        for (int i = 0; i < 200 && !fs::exists(portFile); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        ASSERT_TRUE(fs::exists(portFile)) << "protocol_service.py did not start";
+        base_ = "http://127.0.0.1:" + ReadFile(portFile);
+        SetServiceBase(base_ + "/qv/");
+    }
+    void TearDown() override {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+
+    // What the service was asked so far: "pages" (operation numbers),
+    // "blocks", "max_in_flight", "refused".
+    std::map<std::string, std::string> Stats() const {
+        std::string text;
+        EXPECT_TRUE(platform::HttpGetText(base_ + "/stats", text));
+        std::map<std::string, std::string> stats;
+        for (const std::string& line : platform::SplitLines(text))
+            if (const size_t equals = line.find('='); equals != std::string::npos)
+                stats[line.substr(0, equals)] = line.substr(equals + 1);
+        return stats;
+    }
+
+    pid_t pid_ = 0;
+    std::string base_;
+};
+
+TEST_F(ProtocolServiceTest, ShowCachesAndDownloadInstallsEveryPackageByteForByte) {
+    Publish("apple");
+    const std::map<uint32_t, uint32_t> sizes = {{0x30, 1000005}, {0x31, 700000}, {0x32, 65537}};
+    for (const auto& [bucket, size] : sizes)
+        WriteFile(Data() + "/11/" + platform::HexNumber(bucket, 2) + ".dat",
+                  PackageBytes(bucket, size));
+
+    CliRun run = Cli("show apple");
+    ASSERT_EQ(run.Exit, 0) << run.Err;
+    EXPECT_NE(run.Out.find("apple"), std::string::npos) << run.Out;
+    std::map<std::string, std::string> stats = Stats();
+    EXPECT_EQ(stats["pages"], "24,23"); // the server list, then the word's place
+    EXPECT_EQ(stats["blocks"], "1");
+    EXPECT_EQ(Cli("show apple").Exit, 0);
+    EXPECT_EQ(Stats(), stats); // from the cache: nothing asked
+
+    // Every block arrives cut short: nothing is installed.
+    WriteFile(Data() + "/cut-short", "");
+    run = Cli("download");
+    EXPECT_EQ(run.Exit, 1) << run.Err;
+    EXPECT_FALSE(fs::exists(User("11")) && !fs::is_empty(User("11")));
+
+    fs::remove(Data() + "/cut-short");
+    run = Cli("download");
+    ASSERT_EQ(run.Exit, 0) << run.Err;
+    for (const auto& file : fs::directory_iterator(Data() + "/11"))
+        EXPECT_EQ(ReadFile(User("11/" + file.path().filename().string())),
+                  ReadFile(file.path().string()))
+            << file.path();
+    EXPECT_TRUE(BlockFilesLeft().empty());
+    stats = Stats();
+    EXPECT_EQ(stats["refused"], "0"); // every block query and check was right
+    const int inFlight = std::stoi(stats["max_in_flight"]);
+    EXPECT_GE(inFlight, 2);
+    EXPECT_LE(inFlight, 10);
 }
 
 } // namespace
