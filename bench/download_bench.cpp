@@ -9,7 +9,9 @@
 //   CurlOne            curl of the 4 MiB package as one request
 //   ItemBig            the 4 MiB package through DLItem in this process
 //   OnlineLookup       entry lookups from the network, then from the cache
-// Peak memory of a child process is its maximum resident set (wait4). The
+// Peak memory of a child process is its maximum resident set as GNU time
+// reports it: a child spawned from here directly would count this process's
+// resident set too (posix_spawn shares its memory until the exec). The
 // 4 MiB package is served by a second service of its own, so the folder's
 // packages stay as they are.
 //
@@ -32,6 +34,7 @@
 #include "net/TShakeHand.h"
 #include "platform/Environment.h"
 #include "platform/FileHandle.h"
+#include "platform/FileIO.h"
 #include "platform/Http.h"
 #include "platform/Text.h"
 #include "storage/TCDF.h"
@@ -47,7 +50,6 @@
 #include <fstream>
 #include <future>
 #include <spawn.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 
 extern char** environ;
@@ -140,7 +142,9 @@ public:
         for (std::string& v : variables)
             env.push_back(v.data());
         env.push_back(nullptr);
-        std::vector<std::string> copy = args;
+        const std::string peakFile = root_ + "child.peak";
+        std::vector<std::string> copy = {"/usr/bin/time", "-f", "%M", "-o", peakFile};
+        copy.insert(copy.end(), args.begin(), args.end());
         std::vector<char*> argv;
         for (std::string& a : copy)
             argv.push_back(a.data());
@@ -151,18 +155,17 @@ public:
         posix_spawn_file_actions_addopen(&actions, 2, (root_ + "child.err").c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
         pid_t pid = 0;
-        if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), env.data()) != 0)
+        if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), env.data()) != 0)
             std::abort();
         posix_spawn_file_actions_destroy(&actions);
         int status = 0;
-        rusage usage{};
-        wait4(pid, &status, 0, &usage);
+        waitpid(pid, &status, 0);
         if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
             std::fprintf(stderr, "%s failed:\n", args[0].c_str());
             std::system(("cat '" + root_ + "child.err' >&2").c_str());
             std::abort();
         }
-        return usage.ru_maxrss;
+        return std::atol(platform::ReadWholeFile(peakFile).value_or("0").c_str());
     }
 
     // Whole-file block query of a package.

@@ -3,14 +3,15 @@
 protocol alone and sharing no code with quendic-service, so that the client
 is checked against the protocol rather than against its own server.
 
-    protocol_service.py --data DIR --port-file FILE [--block-delay SECONDS]
+    protocol_service.py --data DIR --port-file FILE [--port N] [--block-delay SECONDS]
 
 DIR/11/XX.dat are the entry data files (packages) it offers. It answers
   GET /qv/sh.asp?p=BLOCK   package list (17), word location (23), server list (24)
   GET /dl/get?QUERY        block queries; the check value is verified
   GET /stats               what was asked so far: lines "name=value"
 While DIR/cut-short exists, every block is cut off after half its bytes.
-The chosen port is written to FILE once the server listens.
+The port (a free one unless --port is given) is written to FILE once the
+server listens. Each block waits --block-delay seconds before its first byte.
 """
 
 import argparse
@@ -205,11 +206,12 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--data", required=True)
     parser.add_argument("--port-file", required=True)
+    parser.add_argument("--port", type=int, default=0)
     parser.add_argument("--block-delay", type=float, default=0.05)
     args = parser.parse_args()
     # Ten block connections arrive at once; the default backlog of 5 drops some.
     http.server.ThreadingHTTPServer.request_queue_size = 64
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", args.port), Handler)
     server.daemon_threads = True
     port = server.server_address[1]
     Handler.service = Service(args.data, args.block_delay)
