@@ -34,6 +34,9 @@ constexpr int kPhraseCharacter = 200;
 // its main meaning, and its count is mostly theirs (设计师 "designer", then
 // "architect").
 constexpr int kSensePenalty = 130;
+// Penalty per ";" part before the one that matched: a word's count is mostly
+// that of the meaning listed first (提问 "to question; to quiz; to grill").
+constexpr int kPartPenalty = 50;
 // Penalty of a part narrowed by a parenthesis ("to fix (a price)").
 constexpr int kNarrowed = 180;
 // Penalty of a single character whose count overstates the sense matched.
@@ -373,7 +376,7 @@ ChineseGlosses::ChineseGlosses(const std::vector<CedictEntry>& entries,
 int ChineseGlosses::Score(const Posting& posting, bool capitalised) const {
     static constexpr int kKindPenalty[] = {0, 0, 100, 50, 250};
     const int senses = static_cast<int>(entries_[posting.Entry].Senses.size());
-    int score = entryScore_[posting.Entry] - kSensePenalty * posting.Sense - 20 * posting.Part -
+    int score = entryScore_[posting.Entry] - kSensePenalty * posting.Sense - kPartPenalty * posting.Part -
                 std::min(150, 10 * (senses - 1)) - kKindPenalty[posting.How] - posting.Penalty;
     if (entries_[posting.Entry].ProperNoun != capitalised) {
         score -= 400;
