@@ -206,10 +206,12 @@ TEST(ChineseGlossesTest, CharactersWhoseCountOverstatesTheSenseGiveWay) {
                                  "牛 牛 [niu2] /ox/cow/bull/\n"
                                  "牛隻 牛只 [niu2 zhi1] /cow/cattle/\n"
                                  "照 照 [zhao4] /to shine/photo/\n"
-                                 "照片 照片 [zhao4 pian4] /photo; photograph/\n");
+                                 "照片 照片 [zhao4 pian4] /photo; photograph/\n"
+                                 "螺 螺 [luo2] /spiral shell/snail/\n"
+                                 "蝸牛 蜗牛 [wo1 niu2] /snail/\n");
     ChineseFrequencies frequencies;
     frequencies.Parse("吃 60000 v\n消费 9000 v\n重 60000 a\n重复 5000 v\n牛 20000 n\n"
-                      "牛只 10 n\n照 5076 v\n照片 2305 n\n");
+                      "牛只 10 n\n照 5076 v\n照片 2305 n\n螺 700 n\n蜗牛 130 n\n");
     const ChineseGlosses glosses(entries, &frequencies);
     // A later part of the character's sense ("to eat; to consume").
     EXPECT_EQ(Chinese(glosses.Candidates("consume", false)).front(), "消费");
@@ -219,10 +221,13 @@ TEST(ChineseGlossesTest, CharactersWhoseCountOverstatesTheSenseGiveWay) {
     // not to a rare one.
     EXPECT_EQ(Chinese(glosses.Candidates("photo", false)).front(), "照片");
     EXPECT_EQ(Chinese(glosses.Candidates("cow", false)).front(), "牛");
+    // A word written with second-level characters that the list knows.
+    EXPECT_EQ(Chinese(glosses.Candidates("snail", false)).front(), "蜗牛");
 }
 
 TEST(ChineseGlossesTest, SpecialFieldSensesAreNarrowedAndProfaneSensesOffensive) {
     const auto entries = Entries("火鍋 火锅 [huo3 guo1] /hotpot/(basketball) a blocked shot; a block/\n"
+                                 "蝙蝠 蝙蝠 [bian1 fu2] /(zoology) bat/\n"
                                  "阻擋 阻挡 [zu3 dang3] /to stop; to block/\n"
                                  "手活 手活 [shou3 huo2] /manipulation (e.g. ball handling)/hand job/\n"
                                  "障礙 障碍 [zhang4 ai4] /barrier; obstruction; block/\n");
@@ -236,6 +241,10 @@ TEST(ChineseGlossesTest, SpecialFieldSensesAreNarrowedAndProfaneSensesOffensive)
     ASSERT_NE(hotpot, block.end());
     EXPECT_TRUE(hotpot->Narrowed);
     EXPECT_FALSE(block.front().Narrowed);
+    // A field named before the first sense is the word's own.
+    const auto bat = glosses.Candidates("bat", false);
+    ASSERT_EQ(bat.size(), 1u);
+    EXPECT_FALSE(bat[0].Narrowed);
     const auto manipulation = glosses.Candidates("manipulation", false);
     ASSERT_EQ(manipulation.size(), 1u);
     EXPECT_TRUE(manipulation.front().Narrowed);

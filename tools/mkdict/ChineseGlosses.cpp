@@ -34,6 +34,8 @@ constexpr int kPhraseCharacter = 200;
 // its main meaning, and its count is mostly theirs (设计师 "designer", then
 // "architect").
 constexpr int kSensePenalty = 130;
+// A word at least this common is known whatever characters write it.
+constexpr uint32_t kKnownWord = 50;
 // Penalty per ";" part before the one that matched: a word's count is mostly
 // that of the meaning listed first (提问 "to question; to quiz; to grill").
 constexpr int kPartPenalty = 50;
@@ -119,9 +121,17 @@ bool Narrowed(std::string_view part) {
     return false;
 }
 
+// The note a sense starts with: "basketball" for "(basketball) a block".
+std::string_view LeadingNote(std::string_view sense) {
+    if (!StartsWith(sense, "(")) {
+        return {};
+    }
+    const size_t close = sense.find(')');
+    return close == std::string_view::npos ? std::string_view() : sense.substr(1, close - 1);
+}
+
 // A sense that starts by naming a special field ("(basketball) a block",
-// "(Christianity) Epiphany"), a figurative use, or animals or plants as what
-// it is said of ("(of a bird, animal or plant) male" 牡).
+// "(Christianity) Epiphany") or a figurative use.
 bool FieldMarked(std::string_view sense) {
     static const std::set<std::string_view> fields = {
         "fig.",         "computing",     "math.",        "medicine",    "sports",
@@ -141,19 +151,15 @@ bool FieldMarked(std::string_view sense) {
         "Buddhism",     "TCM",           "Taoism",       "Daoism",      "chess",
         "go",           "tennis",        "golf",         "volleyball",  "football",
         "poker",        "cards",         "electrical engineering", "Islam", "Judaism"};
-    if (!StartsWith(sense, "(")) {
-        return false;
-    }
-    const size_t close = sense.find(')');
-    if (close == std::string_view::npos) {
-        return false;
-    }
-    const std::string_view note = sense.substr(1, close - 1);
-    return fields.contains(note) ||
-           (StartsWith(note, "of ") &&
-            (note.find("animal") != std::string_view::npos ||
-             note.find("bird") != std::string_view::npos ||
-             note.find("plant") != std::string_view::npos));
+    return fields.contains(LeadingNote(sense));
+}
+
+// A sense said of animals or plants ("(of a bird, animal or plant) male" 牡).
+bool SaidOfAnimals(std::string_view sense) {
+    const std::string_view note = LeadingNote(sense);
+    return StartsWith(note, "of ") && (note.find("animal") != std::string_view::npos ||
+                                       note.find("bird") != std::string_view::npos ||
+                                       note.find("plant") != std::string_view::npos);
 }
 
 bool PlainPhrase(std::string_view text) {
@@ -282,8 +288,11 @@ ChineseGlosses::ChineseGlosses(const std::vector<CedictEntry>& entries,
                                 : length == 2 ? 0
                                 : length == 3 ? -20
                                               : -60 * static_cast<int>(length - 3);
-        entryScore_[e] = static_cast<int16_t>(100 * std::log2(1.0 + count) + lengthScore -
-                                              RareCharacterPenalty(entry.Simplified));
+        // Rare characters count against a word the frequency list does not
+        // know as common (蝙蝠 "bat" and 蜗牛 "snail" are written with
+        // second-level characters).
+        const int rare = count < kKnownWord ? RareCharacterPenalty(entry.Simplified) : 0;
+        entryScore_[e] = static_cast<int16_t>(100 * std::log2(1.0 + count) + lengthScore - rare);
 
         bool entryMarked = false;
         for (const std::string& sense : entry.Senses) {
@@ -334,13 +343,16 @@ ChineseGlosses::ChineseGlosses(const std::vector<CedictEntry>& entries,
                 if (!keys.insert(key).second) {
                     return;
                 }
-                // A field or figurative mark before a sense holds for every
-                // part ("(basketball) a blocked shot; a block" 火锅), and an
-                // example note makes a sense special ("manipulation (e.g.
+                // A field or figurative mark before a later sense holds for
+                // every part ("(basketball) a blocked shot; a block" 火锅);
+                // before the first, it names the word's own field ("(zoology)
+                // bat" 蝙蝠). Animals as what a sense is said of, and an
+                // example note, make a sense special too ("manipulation (e.g.
                 // ball handling in sport)"): such a sense is no gloss beside
                 // a general one. Other parentheses mostly explain ("to drink
                 // (alcohol)", "(grape) wine", "captain (of a ship)").
-                const bool special = FieldMarked(sense) || part.find("(e.g.") != std::string_view::npos;
+                const bool special = (s > 0 && FieldMarked(sense)) || SaidOfAnimals(sense) ||
+                                     part.find("(e.g.") != std::string_view::npos;
                 const bool narrowed = special || Narrowed(part);
                 exact_[key].push_back({e, s, index, how, pos, marked, special,
                                        static_cast<int16_t>(demotion + (narrowed ? kNarrowed : 0))});
@@ -403,6 +415,7 @@ std::vector<ChineseCandidate> ChineseGlosses::Candidates(
         ChineseCandidate Candidate;
         bool Marked;    // every matching sense carries a register mark
         bool Secondary; // the best match is not the entry's first sense
+        uint32_t Count;
     };
     std::vector<Found> found;
     const bool phrase = headword.find(' ') != std::string_view::npos;
@@ -422,7 +435,7 @@ std::vector<ChineseCandidate> ChineseGlosses::Candidates(
             score += kAgreement + kSensePenalty * posting.Sense;
         }
         const Found next{{entry.Simplified, posting.Pos, score, posting.Narrowed}, posting.Marked,
-                         posting.Sense > 0};
+                         posting.Sense > 0, entryCount_[posting.Entry]};
         auto same = std::find_if(found.begin(), found.end(), [&](const Found& f) {
             return f.Candidate.Chinese == entry.Simplified;
         });
@@ -442,8 +455,9 @@ std::vector<ChineseCandidate> ChineseGlosses::Candidates(
     };
     std::sort(found.begin(), found.end(), better);
     // A single character used in a secondary sense ranks below a longer word
-    // that contains it (照 "photo" below 照片); one whose first sense this is
-    // keeps its place (狗 "dog" above 疯狗, 书 "book" above 书本).
+    // that contains it (照 "photo" below 照片) or whose first sense this is
+    // (螺 "spiral shell; snail" below 蜗牛 "snail"); one whose first sense
+    // this is keeps its place (狗 "dog" above 疯狗, 书 "book" above 书本).
     for (size_t i = 0; i < found.size(); ++i) {
         if (!found[i].Secondary || Utf8Length(found[i].Candidate.Chinese) != 1) {
             continue;
@@ -452,7 +466,8 @@ std::vector<ChineseCandidate> ChineseGlosses::Candidates(
             if (found[j].Candidate.Score < found[i].Candidate.Score - kContainingMargin) {
                 break;
             }
-            if (found[j].Candidate.Chinese.find(found[i].Candidate.Chinese) != std::string::npos) {
+            if (found[j].Candidate.Chinese.find(found[i].Candidate.Chinese) != std::string::npos ||
+                (!found[j].Secondary && Utf8Length(found[j].Candidate.Chinese) > 1)) {
                 found[i].Candidate.Score = found[j].Candidate.Score - 1;
                 break;
             }
@@ -471,7 +486,8 @@ std::vector<ChineseCandidate> ChineseGlosses::Candidates(
     };
     for (const Found& f : found) {
         if (out.size() < limit && f.Candidate.Score >= floor(f.Candidate.Pos) &&
-            (out.empty() || RareCharacterPenalty(f.Candidate.Chinese) < 120)) {
+            (out.empty() || f.Count >= kKnownWord ||
+             RareCharacterPenalty(f.Candidate.Chinese) < 120)) {
             out.push_back(f.Candidate);
         }
     }
