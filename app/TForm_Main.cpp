@@ -20,8 +20,10 @@
 #include "widgets/ChromeArt.h"
 #include "widgets/LbSpeedButton.h"
 #include "widgets/WindowChrome.h"
+#include "widgets/WindowMemory.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -44,6 +46,12 @@ namespace app {
 namespace {
 
 constexpr int kAdHeight = 60;
+
+// Names of the window state in "nv.dat".
+constexpr std::string_view kMainWindowValue = "MainWindow";
+constexpr std::string_view kMaximizedValue = "MainWindowMaximized";
+constexpr std::string_view kWordBoxValue = "WordBox";
+constexpr std::string_view kPhraseBoxValue = "PhraseBox";
 
 QString Utf8(const char* text) {
     return QString::fromUtf8(text);
@@ -95,6 +103,8 @@ TForm_Main::TForm_Main(QWidget* parent)
     Frame_Dic1 = new TFrame_Dic(body);
     layout->addWidget(Frame_Dic1, 1);
     widgets::PlaceOnScreen(this);
+    setMinimumSize(kMinWidth, kMinHeight);
+    RestoreWindowState();
 
     // The single base-info window, shared by every vocabulary window.
     baseInfo_ = std::make_unique<study::TForm_VocBaseInfo>(std::make_unique<study::VocBaseData>());
@@ -172,6 +182,30 @@ void TForm_Main::showEvent(QShowEvent* event) {
         ShowIndexProblem();
     LoadAdImage();
     Frame_Dic1->LabeledEdit_Input->setFocus();
+}
+
+void TForm_Main::closeEvent(QCloseEvent* event) {
+    SaveWindowState();
+    QWidget::closeEvent(event);
+}
+
+void TForm_Main::SaveWindowState() const {
+    widgets::WriteRect(kMainWindowValue, isMaximized() ? normalGeometry() : geometry());
+    widgets::WriteSwitch(kMaximizedValue, isMaximized());
+    widgets::WriteSwitch(kWordBoxValue, Frame_Dic1->CheckBox_Word->isChecked());
+    widgets::WriteSwitch(kPhraseBoxValue, Frame_Dic1->CheckBox_Phrase->isChecked());
+}
+
+void TForm_Main::RestoreWindowState() {
+    // A place no screen shows any more (a monitor unplugged) is forgotten.
+    if (const auto rect = widgets::ReadRect(kMainWindowValue); rect && widgets::IsOnAScreen(*rect))
+        setGeometry(QRect(rect->topLeft(), rect->size().expandedTo(minimumSize())));
+    if (widgets::ReadSwitch(kMaximizedValue).value_or(false))
+        setWindowState(windowState() | Qt::WindowMaximized);
+    if (const auto word = widgets::ReadSwitch(kWordBoxValue))
+        Frame_Dic1->CheckBox_Word->setChecked(*word);
+    if (const auto phrase = widgets::ReadSwitch(kPhraseBoxValue))
+        Frame_Dic1->CheckBox_Phrase->setChecked(*phrase);
 }
 
 bool TForm_Main::eventFilter(QObject* watched, QEvent* event) {

@@ -38,6 +38,10 @@ public:
     // Opens an entry package; the default shows the vocabulary window modally.
     using EntryOpener = std::function<void(const std::string& packagePath)>;
 
+    // Below this the result list stops being of use.
+    static constexpr int kMinWidth = 560;
+    static constexpr int kMinHeight = 400;
+
     explicit TForm_Main(QWidget* parent = nullptr);
     ~TForm_Main() override;
 
@@ -83,8 +87,14 @@ public:
     // picture stays) when it is absent or does not decode.
     bool LoadAdImage();
 
+    // The window's place, size and maximised state and the two check boxes,
+    // in "nv.dat"; written when the window closes, read when it is made.
+    void SaveWindowState() const;
+    void RestoreWindowState();
+
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -110,8 +110,23 @@ void PlaceOnScreen(QWidget* window, int numerator, int denominator) {
     const QSize size(area.width() * numerator / denominator,
                      area.height() * numerator / denominator);
     window->resize(size);
-    window->move(area.x() + (area.width() - size.width()) / 2,
-                 area.y() + (area.height() - size.height()) / 2);
+    CentreOverOwner(window);
+}
+
+void CentreOverOwner(QWidget* window) {
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (window == nullptr || primary == nullptr)
+        return;
+    const QWidget* owner = window->parentWidget() ? window->parentWidget()->window() : nullptr;
+    const QPoint centre = owner && owner->isVisible() ? owner->frameGeometry().center()
+                                                      : primary->geometry().center();
+    const QScreen* screen = QGuiApplication::screenAt(centre);
+    const QRect area = (screen ? screen : primary)->availableGeometry();
+    QRect placed(QPoint(), window->size());
+    placed.moveCenter(centre);
+    placed.moveLeft(std::max(area.left(), std::min(placed.left(), area.right() + 1 - placed.width())));
+    placed.moveTop(std::max(area.top(), std::min(placed.top(), area.bottom() + 1 - placed.height())));
+    window->move(placed.topLeft());
 }
 
 WindowChrome::WindowChrome(QWidget* window, ChromeOptions options)

@@ -30,13 +30,18 @@ enum class ChromeEdge : int {
 Qt::Edges EdgesFromCode(int code);
 
 // Makes `window` three quarters of the primary screen's width and height
-// (integer division) and centres it on that screen. `numerator/denominator`
-// choose another fraction.
+// (integer division) and centres it as CentreOverOwner does.
+// `numerator/denominator` choose another fraction.
 void PlaceOnScreen(QWidget* window, int numerator = 3, int denominator = 4);
 
 // Gives `window` the region of a rounded rectangle (0, 0)-(width + 1,
 // height + 1) with corner ellipses w x h.
 void SetRoundRegion(QWidget* window, int w, int h);
+
+// Moves `window` to the centre of its parent's window when that is shown,
+// else of the primary screen, then as far as needed to lie inside the
+// available area of the screen under that centre.
+void CentreOverOwner(QWidget* window);
 
 struct ChromeOptions {
     // The sizing handles the window has; the base-info window, for one, has

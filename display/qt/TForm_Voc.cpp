@@ -13,6 +13,7 @@
 #include "widgets/Label3D.h"
 #include "widgets/LbSpeedButton.h"
 #include "widgets/WindowChrome.h"
+#include "widgets/WindowMemory.h"
 
 #include <QMessageBox>
 #include <QTimer>
@@ -25,6 +26,9 @@ namespace display {
 namespace {
 
 constexpr int kRenderDelayMs = 200;
+// Names of the window state in "nv.dat".
+constexpr std::string_view kVocWindowValue = "VocWindow";
+constexpr std::string_view kVocZoomValue = "VocZoom";
 
 std::string OutMp3Path() {
     return platform::ScratchFile("out.mp3");
@@ -47,6 +51,10 @@ TForm_Voc::TForm_Voc(std::string packagePath, VocWindowServices services, QWidge
     Frame_Voc1 = new TFrame_Voc(chrome_->Body());
     bodyLayout->addWidget(Frame_Voc1);
     widgets::PlaceOnScreen(this);
+    if (const auto remembered = widgets::ReadSize(kVocWindowValue)) {
+        resize(remembered->expandedTo(minimumSizeHint()));
+        widgets::CentreOverOwner(this);
+    }
 
     TRichTextView* view = Frame_Voc1->RichText_Voc;
     view->SetStyle(styles_);
@@ -59,6 +67,12 @@ TForm_Voc::TForm_Voc(std::string packagePath, VocWindowServices services, QWidge
     connect(Frame_Voc1->LbSpeedButton_Shrink, &QAbstractButton::clicked, this,
             [this] { ZoomStyles(-1); });
 
+    // The remembered zoom, a step at a time: one past the size limits ends it.
+    const int zoom = widgets::ReadNumber(kVocZoomValue).value_or(0);
+    const int step = zoom > 0 ? 1 : -1;
+    while (zoom_ != zoom && display::ZoomStyles(*styles_, step))
+        zoom_ += step;
+
     Timer1 = new QTimer(this);
     Timer1->setSingleShot(true);
     Timer1->setInterval(kRenderDelayMs);
@@ -66,6 +80,8 @@ TForm_Voc::TForm_Voc(std::string packagePath, VocWindowServices services, QWidge
 }
 
 TForm_Voc::~TForm_Voc() {
+    widgets::WriteSize(kVocWindowValue, isMaximized() ? normalGeometry().size() : size());
+    widgets::WriteNumber(kVocZoomValue, zoom_);
     vocFile_.reset();
     std::remove(OutMp3Path().c_str());
     if (services_.HideBaseInfo)
@@ -102,6 +118,7 @@ void TForm_Voc::RenderEntry() {
 void TForm_Voc::ZoomStyles(int delta) {
     if (!display::ZoomStyles(*styles_, delta))
         return;
+    zoom_ += delta;
     TRichTextView* view = Frame_Voc1->RichText_Voc;
     int position = view->VScrollPos();
     view->Format();

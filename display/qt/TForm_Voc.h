@@ -40,8 +40,10 @@ struct VocWindowServices {
 };
 
 // The vocabulary window: shows one entry package (a compound data file whose
-// member 0 is the entry record). Modal, borderless, three quarters of the
-// screen. The package file stays open (VocFile) while the window lives.
+// member 0 is the entry record). Modal, borderless, centred over its parent;
+// three quarters of the screen at first, then the size and zoom it had when
+// the last one closed ("nv.dat"). The package file stays open (VocFile) while
+// the window lives.
 class TForm_Voc : public QDialog {
     Q_OBJECT
 public:
@@ -56,6 +58,8 @@ public:
     void RenderEntry();
     // +1 / -1 points on every style within 6..72; the scroll position stays.
     void ZoomStyles(int delta);
+    // Steps ZoomStyles has taken in all, from the remembered zoom on.
+    int Zoom() const { return zoom_; }
     // Extracts member memberNo to "out.mp3" and opens the follow-along reader
     // on it with `text`. False when the member cannot be read.
     bool PlayEntryMP3(uint32_t memberNo, const std::string& text);
@@ -84,6 +88,7 @@ private:
     PicturePtr background_;
     widgets::WindowChrome* chrome_ = nullptr;
     bool shown_ = false;
+    int zoom_ = 0;
 };
 
 // Creates the vocabulary window on a package, shows it modally and frees it.

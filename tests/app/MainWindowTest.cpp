@@ -4,12 +4,14 @@
 #include "app/TForm_Main.h"
 #include "app/TFrame_Dic.h"
 #include "core/ServiceData.h"
+#include "display/RenderEntry.h"
 #include "display/qt/TForm_Voc.h"
 #include "platform/Paths.h"
 #include "service/qt/TForm_SoftOnline.h"
 #include "storage/TestFolder.h"
 #include "study/qt/TForm_VocBaseInfo.h"
 #include "widgets/LbSpeedButton.h"
+#include "widgets/WindowMemory.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -95,6 +97,53 @@ TEST_F(MainWindowTest, LongHeadwordsAreElidedSoGlossesStayInOneColumn) {
               std::string(28, 'x') + " " + ellipsis + " g");
     // The hint is the label under the list, not a tooltip over the results.
     EXPECT_TRUE(Frame().ListBox1->toolTip().isEmpty());
+}
+
+TEST_F(MainWindowTest, WindowStateIsRememberedAndToolWindowsOpenOverTheMainWindow) {
+    window_->resize(300, 200);
+    EXPECT_GE(window_->width(), app::TForm_Main::kMinWidth);
+    EXPECT_GE(window_->height(), app::TForm_Main::kMinHeight);
+
+    const QRect place(100, 100, 700, 600);
+    window_->setGeometry(place);
+    QTest::mouseClick(Frame().CheckBox_Phrase, Qt::LeftButton);
+    QTest::mouseClick(Frame().CheckBox_Word, Qt::LeftButton);
+    window_->close();
+    window_ = std::make_unique<app::TForm_Main>();
+    window_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    EXPECT_EQ(window_->geometry(), place);
+    EXPECT_FALSE(window_->isMaximized());
+    EXPECT_TRUE(Frame().CheckBox_Phrase->isChecked());
+    EXPECT_FALSE(Frame().CheckBox_Word->isChecked());
+
+    // The entry window: centred over the main window; its size and zoom are kept.
+    {
+        display::TForm_Voc voc(folder_ / "voc.tmp", {}, window_.get());
+        EXPECT_EQ(voc.geometry().center(), place.center());
+        voc.resize(500, 400);
+        voc.ZoomStyles(1);
+        voc.ZoomStyles(1);
+    }
+    const int baseSize = display::VocStyleTable().TextStyles[0].Size;
+    {
+        display::TForm_Voc voc(folder_ / "voc.tmp", {}, window_.get());
+        EXPECT_EQ(voc.size(), QSize(500, 400));
+        EXPECT_EQ(voc.geometry().center(), place.center());
+        EXPECT_EQ(voc.Zoom(), 2);
+        EXPECT_EQ(voc.Styles().TextStyles[0].Size, baseSize + 2);
+    }
+
+    // Maximised stays maximised; a place no screen shows is forgotten.
+    window_->showMaximized();
+    window_->close();
+    window_ = std::make_unique<app::TForm_Main>();
+    EXPECT_TRUE(window_->isMaximized());
+    ASSERT_TRUE(widgets::WriteRect("MainWindow", QRect(5000, 5000, 700, 500)));
+    ASSERT_TRUE(widgets::WriteSwitch("MainWindowMaximized", false));
+    window_ = std::make_unique<app::TForm_Main>();
+    EXPECT_TRUE(widgets::IsOnAScreen(window_->geometry()));
+    EXPECT_FALSE(window_->isMaximized());
 }
 
 TEST_F(MainWindowTest, BlankQueryKeepsTheList) {
