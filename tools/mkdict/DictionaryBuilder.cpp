@@ -253,6 +253,10 @@ bool OtherPart(const ChineseCandidate& c, char pos) {
     return (pos == 'v') != (c.Pos == 'v');
 }
 
+// How far the best word of another part of speech must lead to put its line
+// before that of WordNet's first part of speech.
+constexpr int kPartLead = 50;
+
 // How far below a direct candidate a synonym's candidate starts.
 constexpr int kSynonymPenalty = 100;
 
@@ -813,6 +817,7 @@ int DictionaryBuilder::Run(std::ostream& log) {
                 return parts.empty() ? char(0) : parts.front();
             }();
             std::map<char, std::vector<std::string>> byPos;
+            std::map<char, int> bestOf; // score of each part's first word
             for (const ChineseCandidate& c : candidates) {
                 char pos = c.Pos;
                 if (pos == 'v' && !parts.empty() &&
@@ -825,6 +830,9 @@ int DictionaryBuilder::Run(std::ostream& log) {
                     pos = PosOfChineseTag(chineseFrequencies.Tag(c.Chinese));
                 }
                 auto& list = byPos[pos];
+                if (list.empty()) {
+                    bestOf[pos] = c.Score;
+                }
                 if (list.size() < kLineWords && (list.empty() || !c.Narrowed)) {
                     list.push_back(c.Chinese);
                 }
@@ -847,13 +855,15 @@ int DictionaryBuilder::Run(std::ostream& log) {
                     }
                 }
             }
-            // A single character of another part of speech does not lead
-            // over a word of WordNet's first one ("curve": 回 "to curve",
-            // whose count is mostly "to go back", not before 曲线).
+            // WordNet's first part of speech keeps the lead over one whose
+            // best word is barely better ("sack": 解除 "to sack" no
+            // more common than 口袋) or only a single character ("curve": 回
+            // "to curve", whose count is mostly "to go back", not 曲线).
             if (order.size() > 1 && !parts.empty() && order.front() != parts.front() &&
                 byPos.contains(parts.front()) &&
-                Utf8Length(byPos[order.front()].front()) == 1 &&
-                Utf8Length(byPos[parts.front()].front()) > 1) {
+                (bestOf[order.front()] - bestOf[parts.front()] <= kPartLead ||
+                 (Utf8Length(byPos[order.front()].front()) == 1 &&
+                  Utf8Length(byPos[parts.front()].front()) > 1))) {
                 std::erase(order, parts.front());
                 order.insert(order.begin(), parts.front());
             }
