@@ -228,6 +228,7 @@ TEST(ChineseGlossesTest, CharactersWhoseCountOverstatesTheSenseGiveWay) {
 TEST(ChineseGlossesTest, SpecialFieldSensesAreNarrowedAndProfaneSensesOffensive) {
     const auto entries = Entries("火鍋 火锅 [huo3 guo1] /hotpot/(basketball) a blocked shot; a block/\n"
                                  "蝙蝠 蝙蝠 [bian1 fu2] /(zoology) bat/\n"
+                                 "水 水 [shui3] /water/to swim (used mostly in 會水|会水[hui4 shui3])/\n"
                                  "阻擋 阻挡 [zu3 dang3] /to stop; to block/\n"
                                  "手活 手活 [shou3 huo2] /manipulation (e.g. ball handling)/hand job/\n"
                                  "障礙 障碍 [zhang4 ai4] /barrier; obstruction; block/\n");
@@ -245,6 +246,10 @@ TEST(ChineseGlossesTest, SpecialFieldSensesAreNarrowedAndProfaneSensesOffensive)
     const auto bat = glosses.Candidates("bat", false);
     ASSERT_EQ(bat.size(), 1u);
     EXPECT_FALSE(bat[0].Narrowed);
+    // A bound use.
+    const auto swim = glosses.Candidates("swim", false);
+    ASSERT_EQ(swim.size(), 1u);
+    EXPECT_TRUE(swim[0].Narrowed);
     const auto manipulation = glosses.Candidates("manipulation", false);
     ASSERT_EQ(manipulation.size(), 1u);
     EXPECT_TRUE(manipulation.front().Narrowed);

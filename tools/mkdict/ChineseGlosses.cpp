@@ -346,13 +346,16 @@ ChineseGlosses::ChineseGlosses(const std::vector<CedictEntry>& entries,
                 // A field or figurative mark before a later sense holds for
                 // every part ("(basketball) a blocked shot; a block" 火锅);
                 // before the first, it names the word's own field ("(zoology)
-                // bat" 蝙蝠). Animals as what a sense is said of, and an
-                // example note, make a sense special too ("manipulation (e.g.
-                // ball handling in sport)"): such a sense is no gloss beside
-                // a general one. Other parentheses mostly explain ("to drink
+                // bat" 蝙蝠). Animals as what a sense is said of, an example
+                // note ("manipulation (e.g. ball handling in sport)") and a
+                // bound use (水 "to swim (used mostly in 会水 and 水性)") make
+                // a sense special too: such a sense is no gloss beside a
+                // general one. Other parentheses mostly explain ("to drink
                 // (alcohol)", "(grape) wine", "captain (of a ship)").
                 const bool special = (s > 0 && FieldMarked(sense)) || SaidOfAnimals(sense) ||
-                                     part.find("(e.g.") != std::string_view::npos;
+                                     part.find("(e.g.") != std::string_view::npos ||
+                                     HasMark(sense, "(used in ") ||
+                                     HasMark(sense, "(used mostly in ");
                 const bool narrowed = special || Narrowed(part);
                 exact_[key].push_back({e, s, index, how, pos, marked, special,
                                        static_cast<int16_t>(demotion + (narrowed ? kNarrowed : 0))});

@@ -856,14 +856,12 @@ int DictionaryBuilder::Run(std::ostream& log) {
                 }
             }
             // WordNet's first part of speech keeps the lead over one whose
-            // best word is barely better ("sack": 解除 "to sack" no
-            // more common than 口袋) or only a single character ("curve": 回
-            // "to curve", whose count is mostly "to go back", not 曲线).
+            // best word is barely better ("sack": 解除 "to sack" no more
+            // common than 口袋; "curve": 回 "to curve", whose count is mostly
+            // "to go back", against 曲线).
             if (order.size() > 1 && !parts.empty() && order.front() != parts.front() &&
                 byPos.contains(parts.front()) &&
-                (bestOf[order.front()] - bestOf[parts.front()] <= kPartLead ||
-                 (Utf8Length(byPos[order.front()].front()) == 1 &&
-                  Utf8Length(byPos[parts.front()].front()) > 1))) {
+                bestOf[order.front()] - bestOf[parts.front()] <= kPartLead) {
                 std::erase(order, parts.front());
                 order.insert(order.begin(), parts.front());
             }
