@@ -93,9 +93,12 @@ std::string FieldSafe(std::string_view value) {
     for (size_t i = 0; i < value.size();) {
         const size_t length = platform::GbkCharLength(value, i);
         const char c = value[i];
-        if (length == 2)
+        if (length == 2 && platform::IsGbkTrailByte(static_cast<unsigned char>(value[i + 1]))) {
             safe.append(value.substr(i, 2));
-        else if (c == '<')
+            i += 2;
+            continue;
+        }
+        if (c == '<')
             safe += "\xA3\xBC"; // ＜
         else if (c == '>')
             safe += "\xA3\xBE"; // ＞
@@ -103,10 +106,7 @@ std::string FieldSafe(std::string_view value) {
             safe += ' ';
         else if (!platform::IsGbkLeadByte(static_cast<unsigned char>(c)))
             safe += c;
-        // else: a lead byte with nothing after it, a cut character. It is
-        // dropped: it would join the "<" of the closing tag into one
-        // character, and the field would not end.
-        i += length;
+        ++i;
     }
     return safe;
 }

@@ -32,7 +32,9 @@ std::string MakeTagField(std::string_view value, std::string_view tag);
 // `value` made safe to stand as the value of one field of a one-line record:
 // "<" and ">" become the full-width "＜" and "＞", CR and LF blanks, so no
 // value can end its field or its record early. Double-byte characters are
-// kept as they are; a final lead byte without its second byte is dropped.
+// kept as they are; a lead byte without a valid trail byte after it (a cut
+// character) is dropped: it would pair with the "<" of the closing tag, or
+// hide a line break.
 std::string FieldSafe(std::string_view value);
 
 // A field whose value is text from a file or the network (a headword, a

@@ -21,7 +21,14 @@ std::string Utf8ToGbk(std::string_view utf8);
 // lead byte at the very end) is a character of its own. Trail bytes may look
 // like lead bytes or ASCII, so boundaries are only known by walking from the
 // start of the text.
-constexpr bool IsGbkLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+constexpr bool IsGbkLeadByte(unsigned char c) {
+    return c >= 0x81 && c <= 0xFE;
+}
+// A byte that can end a double-byte character in valid GBK text. None of the
+// ASCII punctuation and control bytes below 0x40 (CR, LF, "<", ">") is one.
+constexpr bool IsGbkTrailByte(unsigned char c) {
+    return c >= 0x40 && c <= 0xFE && c != 0x7F;
+}
 
 // The length in bytes (1 or 2) of the character starting at pos < text.size().
 std::size_t GbkCharLength(std::string_view text, std::size_t pos);

@@ -127,10 +127,25 @@ TEST(TaggedTextTest, FieldSafeValueCannotEndItsFieldOrRecord) {
     const std::string hostile = "a</Msg><RID>9</RID>\r\n\xC4\xE3";
     const std::string record = MakeTagField(FieldSafe(hostile), "Msg") + MakeTagField("1", "RID");
     EXPECT_EQ(GetTagValue(record, "RID"), "1");
-    EXPECT_EQ(GetTagValue(record, "Msg"),
-              "a\xA3\xBC/Msg\xA3\xBE\xA3\xBCRID\xA3\xBE" "9"
-              "\xA3\xBC/RID\xA3\xBE  \xC4\xE3");
+    EXPECT_EQ(GetTagValue(record, "Msg"), "a\xA3\xBC/Msg\xA3\xBE\xA3\xBCRID\xA3\xBE"
+                                          "9"
+                                          "\xA3\xBC/RID\xA3\xBE  \xC4\xE3");
     EXPECT_EQ(FieldSafe("\xC4\xE3 ok"), "\xC4\xE3 ok");
+
+    // A stray lead byte cannot take the next byte with it: not a line break,
+    // not the "<" of the closing tag.
+    const std::pair<std::string, std::string> stray[] = {{"x\x81", "x"},
+                                                         {"x\x81\n<RID>7</RID>",
+                                                          "x \xA3\xBCRID\xA3\xBE"
+                                                          "7"
+                                                          "\xA3\xBC/RID\xA3\xBE"},
+                                                         {"x\xFE<y", "x\xA3\xBCy"},
+                                                         {"x\xC4\r", "x "}};
+    for (const auto& [value, safe] : stray) {
+        const std::string line = MakeTagField(FieldSafe(value), "Msg") + MakeTagField("1", "RID");
+        EXPECT_EQ(GetTagValue(line, "Msg"), safe) << value;
+        EXPECT_EQ(GetTagValue(line, "RID"), "1") << value;
+    }
 }
 
 } // namespace
