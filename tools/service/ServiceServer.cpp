@@ -2,6 +2,7 @@
 
 #include "platform/FileHandle.h"
 #include "tools/service/BlockQueryAnswer.h"
+#include "tools/service/LimitedServer.h"
 
 #include <httplib.h>
 
@@ -80,7 +81,7 @@ std::string IpLookupPage(std::string_view ip, std::string_view network) {
 
 ServiceServer::ServiceServer(ServiceOptions options)
     : options_(std::move(options)), folder_(options_.DataFolder),
-      server_(std::make_unique<httplib::Server>()) {}
+      server_(std::make_unique<LimitedServer>()) {}
 
 ServiceServer::~ServiceServer() {
     Stop();
@@ -138,6 +139,9 @@ void ServiceServer::Route() {
     // The library's default closes a connection after 5 requests; a client
     // fetching block after block then pays a new connection every 5.
     server_->set_keep_alive_max_count(100);
+    // Requests are GETs; a body is never read whole, whatever its announced
+    // length.
+    server_->set_payload_max_length(0);
     // Address reuse after a restart, but no port sharing: a second service
     // on a port in use must fail, not split the requests with the first.
     server_->set_socket_options([this](int socket) {

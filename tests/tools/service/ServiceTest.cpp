@@ -13,7 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <set>
+#include <sys/socket.h>
 #include <thread>
 
 namespace standin {
@@ -73,6 +76,37 @@ std::string Result(const std::string& reply) {
     return core::GetTagValue(reply, "Result");
 }
 
+// Sends `head` and then up to 64 MiB more on a new connection to `port`;
+// true when the peer ends the connection before taking it all.
+bool CutOffWhileSending(int port, const std::string& head) {
+    const int sock = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const timeval limit{10, 0}; // a peer that stops reading without closing
+    ::setsockopt(sock, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+    if (::connect(sock, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        ::close(sock);
+        return false;
+    }
+    const auto sendAll = [sock](std::string_view bytes) {
+        while (!bytes.empty()) {
+            const ssize_t sent = ::send(sock, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+            if (sent <= 0)
+                return false;
+            bytes.remove_prefix(static_cast<size_t>(sent));
+        }
+        return true;
+    };
+    const std::string filler(1 << 20, 'A');
+    bool cut = !sendAll(head);
+    for (int i = 0; i < 64 && !cut; ++i)
+        cut = !sendAll(filler);
+    ::close(sock);
+    return cut;
+}
+
 TEST_F(ServiceTest, DamagedBlocksGetAReasonAndTheServiceGoesOn) {
     net::ParamValues v;
     v.FileClass = 11;
@@ -113,6 +147,15 @@ TEST_F(ServiceTest, DamagedBlocksGetAReasonAndTheServiceGoesOn) {
     // A request line far beyond any block is refused; the service stays up.
     EXPECT_GE(Get(service_->Base() + "sh.asp?p=" + std::string(70000, 'A')).Status, 400);
     EXPECT_EQ(Result(Page(good)), "OK");
+}
+
+TEST_F(ServiceTest, EndlessRequestsAreCutOffUnread) {
+    // A request line, a header line, a body: none is read on without end.
+    for (const std::string head : {"GET /qv/sh.asp?p=", "GET /qv/sh.asp?p=00 HTTP/1.1\r\nX-A: ",
+                                   "GET /qv/sh.asp?p=00 HTTP/1.1\r\nHost: h\r\n"
+                                   "Content-Length: 999999999\r\n\r\n"})
+        EXPECT_TRUE(CutOffWhileSending(service_->Port(), head)) << head;
+    EXPECT_EQ(Result(Page(Block(net::kOpNotices))), "OK");
 }
 
 TEST_F(ServiceTest, FiftyChatSendersLoseNothing) {
