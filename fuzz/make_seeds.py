@@ -5,6 +5,7 @@ Each seed is a valid input of its reader, so fuzzing starts from inputs that
 reach deep into it. Run it again after a format changes; the output is the
 same bytes every time.
 """
+import hashlib
 import os
 import struct
 import zlib
@@ -56,6 +57,13 @@ APPLE_RECORD = (
     + tag(tag(b"n.", "CX") + tag(b"", "En") + b"\r\n" + tag(b"n.", "CX")
           + tag(b"fruit with red or green skin", "En") + tag(b"[1=pome][2=fruit]", "TYC")
           + b"\r\n", "YWJS"))
+
+
+def param_block(operation: int, *fields: bytes) -> bytes:
+    """A parameter block: the operation, product 102, software 102001, client
+    0x00ABCDEF, the given fields, then MD5 of all that and a blank."""
+    body = b"00" + number(operation).encode() + b"0200000066" + b"0300018E71" + b"0800ABCDEF" + b"".join(fields)
+    return body + hashlib.md5(body + b" ").hexdigest().upper().encode()
 
 
 def package(entry: bytes) -> bytes:
@@ -121,6 +129,11 @@ def main() -> None:
           b"V\tHKCR\tSoftware\\\\Marvane\\\\102\t\t3\t4294967295\nV\tHKCU\tK\tV\t4\t00FF10\n")
     lines = tag(b"Top", "Name") + tag(b"1<0D0A>2", "Value") + b"\r\n" + tag(b"Left", "Name") + tag(b"20", "Value") + b"\r\n"
     write("fuzz_name_value", "settings", zipped(lines))
+    write("fuzz_param_block", "install", param_block(1, b"1400000007", b"1500000000", b"0412345678"))
+    write("fuzz_param_block", "chat", param_block(3, b"0400000000", b"89" + b"%02X" % (2 * len(gbk("你好"))) + gbk("你好").hex().upper().encode(),
+                                                  b"800241"))
+    write("fuzz_param_block", "locate", param_block(23, b"1F0000000B", b"2000000090", b"2200000008", b"2300000010"))
+    write("fuzz_param_block", "other", param_block(99, b"0400000000"))
     write("fuzz_tagged_text", "record", tag(gbk("苹果"), "Cn") + tag(b"x", "En") + SEP + b"cn" + SEP + b"<En>")
 
 
