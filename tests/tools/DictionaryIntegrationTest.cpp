@@ -299,6 +299,13 @@ TEST_F(DictionaryIntegrationTest, WordsWithoutADirectGlossStillGetEntries) {
     ASSERT_TRUE(byKey.contains("running"));
     EXPECT_EQ(byKey["running"]->Chinese.front().Words.front(), "run的现在分词");
     EXPECT_EQ(byKey["running"]->Gloss.front(), "run的现在分词");
+    // One WordNet knows from tagged texts as a noun of its own keeps its
+    // own line first.
+    ASSERT_TRUE(byKey.contains("meeting"));
+    ASSERT_EQ(byKey["meeting"]->Chinese.size(), 2u);
+    EXPECT_EQ(byKey["meeting"]->Chinese[0].Words.front(), "会议");
+    EXPECT_EQ(byKey["meeting"]->Chinese[1].Words.front(), "meet的现在分词");
+    EXPECT_EQ(byKey["meeting"]->Gloss.front(), "会议");
     EXPECT_EQ(report_.GlossDerived, 1u);
     EXPECT_EQ(report_.GlossFallback, 1u);
     EXPECT_EQ(report_.GlossForm, 1u);

@@ -44,6 +44,8 @@ const std::vector<Synset>& Synsets() {
         {'r', "quietly", "with little or no sound", {2}, "quiet"},
         {'n', "loo", "a toilet in Britain", {0}},
         {'n', "running", "the act of running", {0}},
+        {'v', "meet", "get together socially", {10}},
+        {'n', "meeting", "a formally arranged gathering", {8}},
         {'v', "file", "record in a public office", {9}},
         {'n', "file", "a set of related records", {2}},
     };
@@ -124,7 +126,7 @@ void WriteWordNet(const std::string& folder) {
     Write(folder + "/data.adv", data['r']);
     Write(folder + "/index.sense", index);
     Write(folder + "/noun.exc", "");
-    Write(folder + "/verb.exc", "went go\nrunning run\nran run\n");
+    Write(folder + "/verb.exc", "went go\nrunning run\nran run\nmeeting meet\n");
     Write(folder + "/adj.exc", "");
 }
 
@@ -152,6 +154,8 @@ tools::BuildOptions WriteInputs(const std::string& folder) {
                           "去 去 [qu4] /to go/to go to (a place)/\n"
                           "回去 回去 [hui2 qu4] /to go back/\n"
                           "檔案 档案 [dang4 an4] /file; record/archive/\n"
+                          "會議 会议 [hui4 yi4] /meeting; conference/\n"
+                          "見面 见面 [jian4 mian4] /to meet/\n"
                           "備案 备案 [bei4 an4] /to put on record; to file/\n"
                           "走 走 [zou3] /to walk/to go/to move/\n"
                           "跑 跑 [pao3] /to run/to escape/\n"
@@ -178,11 +182,13 @@ tools::BuildOptions WriteInputs(const std::string& folder) {
                            "(\"the\" dt (((dh ax) 0)))\n");
 
     options.Verbs = folder + "/verbs.json";
-    Write(options.Verbs, "{\"go\":[[\"went\",\"gone\"]],\"run\":[[\"ran\",\"run\"]]}");
+    Write(options.Verbs, "{\"go\":[[\"went\",\"gone\"]],\"run\":[[\"ran\",\"run\"]],"
+                         "\"meet\":[[\"met\",\"met\"]]}");
 
     options.WordLists = folder + "/scowl";
     std::filesystem::create_directories(options.WordLists);
-    Write(options.WordLists + "/english-words.10", "apples\nbooks\nbooked\nnoodles\ncomputers\n");
+    Write(options.WordLists + "/english-words.10", "apples\nbooks\nbooked\nnoodles\ncomputers\n"
+                                                       "meeting\nmet\nmeets\n");
     Write(options.WordLists + "/english-words.50", "loo\nsmartphone\n");
     Write(options.WordLists + "/english-words.95", "runs\n");
 
@@ -190,7 +196,7 @@ tools::BuildOptions WriteInputs(const std::string& folder) {
     Write(options.ChineseFrequency, "苹果 5000 n\n书 19000 n\n书本 564 n\n预订 900 v\n订 3000 v\n"
                                     "去 123402 v\n走 50437 v\n跑 5000 v\n巴黎 3000 ns\n电脑 8000 n\n"
                                     "面条 300 n\n苹果汁 120 n\n苹果树 150 n\n安静 2000 a\n"
-                                    "跑步 800 v\n智能手机 300 n\n回去 9000 v\n档案 3000 n\n备案 300 v\n");
+                                    "跑步 800 v\n智能手机 300 n\n回去 9000 v\n档案 3000 n\n备案 300 v\n会议 20000 n\n见面 5000 v\n");
     options.ProfanityEnglish = folder + "/profanity-en.json";
     Write(options.ProfanityEnglish, "[\"fuck\", \"s&m\"]");
     options.ProfanityEnglishMore = folder + "/profanity-en-more.js";
@@ -200,7 +206,8 @@ tools::BuildOptions WriteInputs(const std::string& folder) {
 
     options.Spoken = folder + "/spoken.json";
     Write(options.Spoken, "[{\"word\": \"go\", \"count\": 9000}, {\"word\": \"book\", \"count\": 80},"
-                          " {\"word\": \"run\", \"count\": 70}, {\"word\": \"apple\", \"count\": 50}]");
+                          " {\"word\": \"run\", \"count\": 70}, {\"word\": \"apple\", \"count\": 50},"
+                          " {\"word\": \"meet\", \"count\": 40}]");
 
     options.Overrides = folder + "/overrides.txt";
     Write(options.Overrides, "# hand-checked\n"

@@ -253,6 +253,9 @@ bool OtherPart(const ChineseCandidate& c, char pos) {
     return (pos == 'v') != (c.Pos == 'v');
 }
 
+// Tagged uses that make an inflected form a word of its own first.
+constexpr uint64_t kOwnWordTags = 5;
+
 // How far the best word of another part of speech must lead to put its line
 // before that of WordNet's first part of speech.
 constexpr int kPartLead = 50;
@@ -1246,6 +1249,17 @@ int DictionaryBuilder::Run(std::ostream& log) {
         }
         for (auto& [i, lines] : formLines) {
             Headword& word = words_[i];
+            // A word WordNet knows, from tagged texts, as a noun or verb of
+            // its own ("building", "meeting", "flatter" 奉承) keeps its own
+            // lines first; the form line follows.
+            const WordNetLemma* own = lemmaOf[word.Key];
+            if (own != nullptr && own->TagCount >= kOwnWordTags && !own->Senses.empty() &&
+                (own->Senses.front().Pos == 'n' || own->Senses.front().Pos == 'v') &&
+                PosLabel(own->Senses.front().Pos) != lines.front().Label &&
+                !word.Chinese.empty() && word.Source != Headword::GlossSource::Fallback) {
+                word.Chinese.insert(word.Chinese.end(), lines.begin(), lines.end());
+                continue;
+            }
             formFirst.insert(i);
             // A form WordNet does not know as a word of its own ("friends",
             // "kidding") has only the dictionary senses that hold it, rarely
