@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <fcntl.h>
+#include <unistd.h>
 
 namespace download {
 
@@ -77,6 +78,10 @@ void TBlockDL::Run(std::stop_token stop) {
                 Report(RoundText(round, text::kDoneUrl, url));
                 break;
             }
+            // An answer of the block's length that failed all the same (an
+            // error page, a broken transfer) must not pass for the block at
+            // the next start.
+            [[maybe_unused]] const int emptied = ::truncate(job_.FileName.c_str(), 0);
             ReportAndLog(RoundText(round, text::kFailedUrl, url));
         }
     }

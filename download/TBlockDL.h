@@ -23,7 +23,8 @@ struct BlockJob {
     std::string Query;
     // Server records with a "Url" field, in order of preference.
     std::vector<std::string> Servers;
-    // Native path of the block file; created or emptied at every attempt.
+    // Native path of the block file; created or emptied at every attempt,
+    // and emptied again when the attempt fails.
     std::string FileName;
 };
 

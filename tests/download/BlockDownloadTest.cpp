@@ -130,6 +130,25 @@ TEST_F(BlockDownloadTest, ItemCutOffMidwayKeepsItsCompleteBlocksForTheNextStart)
     EXPECT_TRUE(BlockFilesLeft().empty());
 }
 
+TEST_F(BlockDownloadTest, ErrorPageOfABlocksLengthIsNotResumedAsTheBlock) {
+    // 300000 bytes: four blocks of 65536 and one of 37856; block 1 gets an
+    // error page that happens to be as long as the block.
+    const std::string record = AddPackage(0x96, 300000);
+    service_->SetScript(
+        [](uint64_t pos, uint64_t) { return pos == 65536 ? Answer::ErrorPage : Answer::Bytes; });
+    {
+        DLItem item(Entry(record));
+        EXPECT_FALSE(Run(item, Servers({service_->BlockUrl()})).Ok);
+        EXPECT_EQ(item.BlockAt(1).State.load(), TBlockDL::kFailed);
+    }
+    service_->SetScript({});
+    service_->ClearCounts();
+    DLItem again(Entry(record));
+    ASSERT_TRUE(Run(again, Servers({service_->BlockUrl()})).Ok);
+    EXPECT_EQ(Positions(service_->Blocks()), (std::set<uint64_t>{65536, 262144}));
+    EXPECT_TRUE(Installed(0x96) == PackageBytes(0x96, 300000)) << "the install differs";
+}
+
 TEST_F(BlockDownloadTest, FilesSharingAChecksumNeverShareBlocks) {
     // A service that gives two files one FCRC: the blocks the first left
     // behind are not taken for the second's.

@@ -31,11 +31,12 @@ namespace download::test {
 class ScriptedService {
 public:
     enum class Answer {
-        Bytes,    // the block, as quendic-service sends it
-        CutShort, // the first half of the block, then the connection is closed
-        Text,     // a 200-byte text, status 200
-        Fail,     // status 500 with a short text
-        Stall,    // headers, then nothing until the object goes
+        Bytes,     // the block, as quendic-service sends it
+        CutShort,  // the first half of the block, then the connection is closed
+        Text,      // a 200-byte text, status 200
+        Fail,      // status 500 with a short text
+        ErrorPage, // status 503 with a page exactly as long as the block
+        Stall,     // headers, then nothing until the object goes
     };
     using Script = std::function<Answer(uint64_t pos, uint64_t len)>;
 
@@ -133,6 +134,10 @@ private:
         case Answer::Fail:
             res.status = 500;
             res.set_content("server error", "text/plain");
+            break;
+        case Answer::ErrorPage:
+            res.status = 503;
+            res.set_content(std::string(bytes.size(), 'e'), "text/html");
             break;
         case Answer::Stall:
             res.set_chunked_content_provider(
