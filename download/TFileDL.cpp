@@ -93,8 +93,12 @@ bool TFileDL::FirstWay(const Item& item, const std::stop_token& stop) {
         return false;
     int64_t size = item.HasSize ? item.Size : 0;
     Progress(0, item.Title, item.Number, item.Count);
-    if (size == 0)
-        size = std::max<int64_t>(platform::HttpContentLength(item.Address, "InetURL:/1.0"), 0);
+    if (size == 0) {
+        platform::HttpRequest request;
+        request.agent = "InetURL:/1.0";
+        request.cancelled = [&stop] { return stop.stop_requested(); };
+        size = std::max<int64_t>(platform::HttpContentLength(item.Address, request), 0);
+    }
     if (size == 0 || !core::ForceFileDir(item.Local))
         return false;
     int64_t received = 0;

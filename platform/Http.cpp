@@ -107,6 +107,16 @@ int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     return 0;
 }
 
+// Lets the request's `cancelled` stop the transfer; curl asks it at least
+// once a second, also while nothing arrives.
+void WatchCancel(CURL* handle, Transfer& transfer) {
+    if (!transfer.request->cancelled)
+        return;
+    curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, OnProgress);
+    curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &transfer);
+    curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
+}
+
 // Owns one easy handle and its header list for the length of a call.
 class EasyHandle {
 public:
@@ -176,11 +186,7 @@ HttpReply HttpFetch(std::string_view address, const HttpRequest& request,
     curl_easy_setopt(easy.get(), CURLOPT_HEADERDATA, &transfer);
     curl_easy_setopt(easy.get(), CURLOPT_WRITEFUNCTION, OnBody);
     curl_easy_setopt(easy.get(), CURLOPT_WRITEDATA, &transfer);
-    if (request.cancelled) {
-        curl_easy_setopt(easy.get(), CURLOPT_XFERINFOFUNCTION, OnProgress);
-        curl_easy_setopt(easy.get(), CURLOPT_XFERINFODATA, &transfer);
-        curl_easy_setopt(easy.get(), CURLOPT_NOPROGRESS, 0L);
-    }
+    WatchCancel(easy.get(), transfer);
 
     CURLcode code = curl_easy_perform(easy.get());
     long status = 0;
@@ -194,16 +200,17 @@ HttpReply HttpFetch(std::string_view address, const HttpRequest& request,
     return reply;
 }
 
-int64_t HttpContentLength(std::string_view address, std::string_view agent) {
+int64_t HttpContentLength(std::string_view address, const HttpRequest& request) {
     GlobalInit();
     EasyHandle easy;
     if (!easy.get())
         return -1;
-    HttpRequest request;
-    request.agent = std::string(agent);
     std::string url = HttpAddress(address);
     easy.Prepare(url, request);
     curl_easy_setopt(easy.get(), CURLOPT_NOBODY, 1L);
+    Transfer transfer;
+    transfer.request = &request;
+    WatchCancel(easy.get(), transfer);
     if (curl_easy_perform(easy.get()) != CURLE_OK)
         return -1;
     long status = 0;
@@ -213,6 +220,12 @@ int64_t HttpContentLength(std::string_view address, std::string_view agent) {
         curl_easy_getinfo(easy.get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) != CURLE_OK)
         return -1;
     return length >= 0 ? static_cast<int64_t>(length) : -1;
+}
+
+int64_t HttpContentLength(std::string_view address, std::string_view agent) {
+    HttpRequest request;
+    request.agent = std::string(agent);
+    return HttpContentLength(address, request);
 }
 
 bool HttpGetStream(std::string_view address, std::string& stream, uint64_t start) {

@@ -58,7 +58,9 @@ HttpReply HttpFetch(std::string_view address, const HttpRequest& request,
 
 // The Content-Length the server announces for `address`, asked with a HEAD
 // request; -1 when the request fails, the status is not 2xx or no length is
-// given.
+// given. The request's agent, time-outs and `cancelled` apply; its start
+// does not.
+int64_t HttpContentLength(std::string_view address, const HttpRequest& request);
 int64_t HttpContentLength(std::string_view address, std::string_view agent = "IEXPLORE.EXE");
 
 // The whole body from byte `start` on (see HttpRequest::start) into `stream`.

@@ -12,6 +12,7 @@ namespace {
 //   /chunked  3000 bytes without a length
 //   /short    600 bytes
 //   /stall    500 bytes, then nothing until the server goes
+//   /silent   no answer at all (not even to HEAD) until the server goes
 //   anything else: 404 with a short page
 class FileServer {
 public:
@@ -42,6 +43,10 @@ public:
                         std::this_thread::sleep_for(std::chrono::milliseconds(10));
                     return false;
                 });
+        });
+        server_.Get("/silent", [this](const httplib::Request&, httplib::Response&) {
+            while (!released_)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
         });
         port_ = server_.bind_to_any_port("127.0.0.1");
         thread_ = std::thread([this] { server_.listen_after_bind(); });
@@ -193,6 +198,27 @@ TEST_F(FileDownloadTest, CancelDuringATransferLeavesThePartialFile) {
     EXPECT_FALSE(result.get());
     worker.Join();
     EXPECT_EQ(ReadFile(folders_.User("partial.dat")), std::string(500, 's'));
+}
+
+TEST_F(FileDownloadTest, CancelReachesAServerThatNeverTellsTheSize) {
+    // Without "WFS" the first way asks the server for the size; a server
+    // that never answers must not hold the cancel up.
+    TFileDL worker;
+    std::promise<void> asking;
+    std::once_flag once;
+    std::promise<bool> finished;
+    worker.SetOnProgress([&](uint8_t stage, const std::string&, int64_t, int64_t) {
+        if (stage == 0)
+            std::call_once(once, [&] { asking.set_value(); });
+    });
+    worker.SetOnFinish([&](bool ok) { finished.set_value(ok); });
+    worker.Start({Item(server_.Url("/silent"), "silent.dat")});
+    asking.get_future().wait();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    worker.Terminate();
+    std::future<bool> result = finished.get_future();
+    ASSERT_EQ(result.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    EXPECT_FALSE(result.get());
 }
 
 } // namespace
