@@ -307,8 +307,19 @@ std::string LookupIpNetwork(std::string_view ip) {
     std::string base = IpLookupAddress();
     if (base.empty())
         return {};
+    // The result parts stand at the top of the page: a page that goes on
+    // without end is read no further than kLookupPageLimit, and a lookup
+    // that trickles gives up after kLookupSeconds.
+    platform::HttpRequest request;
+    request.connectTimeoutSeconds = kLookupSeconds;
+    request.totalTimeoutSeconds = kLookupSeconds;
     std::string page;
-    if (!platform::HttpGetText(base + "/ips.asp?ip=" + UrlEscape(ip), page))
+    const platform::HttpReply reply = platform::HttpFetch(
+        base + "/ips.asp?ip=" + UrlEscape(ip), request, [&page](std::string_view piece) {
+            page.append(piece.substr(0, kLookupPageLimit - page.size()));
+            return page.size() < kLookupPageLimit;
+        });
+    if (!reply.ok && !(reply.stopped && page.size() == kLookupPageLimit))
         return {};
     return IpNetworkFromPage(page);
 }

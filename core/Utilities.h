@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -95,7 +96,11 @@ std::string IpLookupAddress();
 
 // The network operator and place of `ip`: the page IpLookupAddress() +
 // "/ips.asp?ip=" + ip, narrowed to its three result parts, joined. Empty when
-// no lookup address is configured or the page cannot be fetched.
+// no lookup address is configured or the page cannot be fetched. Only the
+// first kLookupPageLimit bytes of the page are read, and the lookup takes at
+// most about kLookupSeconds.
+inline constexpr size_t kLookupPageLimit = 256 * 1024;
+inline constexpr long kLookupSeconds = 15;
 std::string LookupIpNetwork(std::string_view ip);
 
 // The three result parts of a lookup page, joined: after "本站主数据：", after

@@ -104,6 +104,15 @@ TEST_F(BlockDownloadTest, ServerThatAlwaysFailsIsPassedOverForTheNext) {
     EXPECT_EQ(Installed(0x93), PackageBytes(0x93, 300000));
 }
 
+TEST_F(BlockDownloadTest, LookupPageWithoutEndIsReadOnlyAsFarAsItsResult) {
+    WriteFile(Data() + "/ips.txt", "127.0.0.1\t" + Gbk("本机 电信") + "\r\n");
+    platform::Environment environment = platform::CurrentEnvironment();
+    environment.IpLookupAddress = service_->Address() + "/endless";
+    platform::SetEnvironment(environment);
+    EXPECT_EQ(UserNetwork(core::LookupIpNetwork("127.0.0.1")), Gbk("电信"));
+    EXPECT_LT(service_->LookupBytes(), size_t{16} << 20);
+}
+
 TEST_F(BlockDownloadTest, ItemCutOffMidwayKeepsItsCompleteBlocksForTheNextStart) {
     const std::string record = AddPackage(0x94, 1000005);
     service_->SetScript(

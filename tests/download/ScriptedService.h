@@ -28,6 +28,8 @@ namespace download::test {
 //                then the mirrors)
 //   /qv/dl.asp   block queries
 //   /ips.asp     the IP lookup page
+//   /endless/ips.asp  the same page followed by filler without end (it
+//                stops at 64 MiB or when the object goes)
 class ScriptedService {
 public:
     enum class Answer {
@@ -65,6 +67,23 @@ public:
             const std::string ip = request.get_param_value("ip");
             res.set_content(standin::IpLookupPage(ip, folder_.NetworkOf(ip)), "text/html");
         });
+        server_.Get(
+            "/endless/ips.asp", [this](const httplib::Request& request, httplib::Response& res) {
+                const std::string ip = request.get_param_value("ip");
+                const std::string head = standin::IpLookupPage(ip, folder_.NetworkOf(ip));
+                res.set_chunked_content_provider(
+                    "text/html", [this, head](size_t offset, httplib::DataSink& sink) {
+                        if (released_ || offset >= kEndlessLimit) {
+                            sink.done();
+                            return true;
+                        }
+                        const std::string piece = offset == 0 ? head : std::string(65536, ' ');
+                        if (!sink.write(piece.data(), piece.size()))
+                            return false;
+                        lookupBytes_ += piece.size();
+                        return true;
+                    });
+            });
         port_ = server_.bind_to_any_port("127.0.0.1");
         thread_ = std::thread([this] { server_.listen_after_bind(); });
         while (!server_.is_running())
@@ -87,6 +106,8 @@ public:
         script_ = std::move(script);
     }
     int PageRequests() const { return pageRequests_; }
+    // Bytes of /endless/ips.asp handed to the connections.
+    size_t LookupBytes() const { return lookupBytes_; }
     // The (pos, len) of every block query, in arrival order.
     std::vector<std::pair<uint64_t, uint64_t>> Blocks() const {
         std::lock_guard lock(mutex_);
@@ -158,6 +179,8 @@ private:
     int port_ = 0;
     std::atomic<bool> released_{false};
     std::atomic<int> pageRequests_{0};
+    std::atomic<size_t> lookupBytes_{0};
+    static constexpr size_t kEndlessLimit = size_t{64} << 20;
     mutable std::mutex mutex_;
     Script script_;                                     // guarded by mutex_
     std::vector<std::pair<uint64_t, uint64_t>> blocks_; // guarded by mutex_
