@@ -253,8 +253,10 @@ bool OtherPart(const ChineseCandidate& c, char pos) {
     return (pos == 'v') != (c.Pos == 'v');
 }
 
-// Tagged uses that make an inflected form a word of its own first.
+// Tagged uses that make an inflected form a word of its own first, and how
+// common the Chinese word of its own first line must be.
 constexpr uint64_t kOwnWordTags = 5;
+constexpr uint32_t kOwnWordCount = 50;
 
 // How far the best word of another part of speech must lead to put its line
 // before that of WordNet's first part of speech.
@@ -1250,13 +1252,15 @@ int DictionaryBuilder::Run(std::ostream& log) {
         for (auto& [i, lines] : formLines) {
             Headword& word = words_[i];
             // A word WordNet knows, from tagged texts, as a noun or verb of
-            // its own ("building", "meeting", "flatter" 奉承) keeps its own
-            // lines first; the form line follows.
+            // its own ("building", "meeting", "flatter" 拍马屁) keeps its own
+            // lines first when they start with a common word (not "testing"
+            // 联调联试); the form line follows.
             const WordNetLemma* own = lemmaOf[word.Key];
             if (own != nullptr && own->TagCount >= kOwnWordTags && !own->Senses.empty() &&
                 (own->Senses.front().Pos == 'n' || own->Senses.front().Pos == 'v') &&
                 PosLabel(own->Senses.front().Pos) != lines.front().Label &&
-                !word.Chinese.empty() && word.Source != Headword::GlossSource::Fallback) {
+                !word.Chinese.empty() && word.Source != Headword::GlossSource::Fallback &&
+                chineseFrequencies.Count(word.Chinese.front().Words.front()) >= kOwnWordCount) {
                 word.Chinese.insert(word.Chinese.end(), lines.begin(), lines.end());
                 continue;
             }
