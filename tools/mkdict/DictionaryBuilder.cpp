@@ -758,6 +758,9 @@ int DictionaryBuilder::Run(std::ostream& log) {
                 candidates = derived(word, *lemma);
                 word.Source = Headword::GlossSource::Derived;
             }
+            // Synonyms' candidates of another part of speech ("threat":
+            // 威胁 "to threaten" through "menace"), when nothing else is there.
+            std::vector<ChineseCandidate> crossPart;
             if (candidates.empty() && lemma != nullptr) {
                 // The synonyms of the two most frequent senses ("automobile": car),
                 // when that sense is also the synonym's own main sense: "cruiser"
@@ -778,6 +781,9 @@ int DictionaryBuilder::Run(std::ostream& log) {
                         for (ChineseCandidate c :
                              glosses.Candidates(synonym, word.Capitalised, 3)) {
                             if (OtherPart(c, sense.Pos)) {
+                                c.Score -= 200;
+                                c.Pos = sense.Pos;
+                                crossPart.push_back(c);
                                 continue;
                             }
                             c.Score -= 200;
@@ -794,6 +800,10 @@ int DictionaryBuilder::Run(std::ostream& log) {
             if (candidates.empty() && lemma != nullptr && !adverb) {
                 candidates = derived(word, *lemma);
                 word.Source = Headword::GlossSource::Derived;
+            }
+            if (candidates.empty() && !crossPart.empty()) {
+                candidates = std::move(crossPart);
+                word.Source = Headword::GlossSource::Synonym;
             }
             if (candidates.empty()) {
                 return fallback(word, parts, lemma);
