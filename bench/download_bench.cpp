@@ -386,10 +386,11 @@ BENCHMARK(BM_FetchBig)->UseManualTime()->Unit(benchmark::kMillisecond)->Iteratio
 class QuietDisplay : public download::EntryDownloader::Display {
 public:
     void ShowMessage(const std::string&) override {}
-    void RunFileDownload(const std::vector<std::string>& items) override {
+    bool RunFileDownload(const std::vector<std::string>& items) override {
         download::TFileDL worker;
         worker.Start(items);
         worker.Join();
+        return worker.Succeeded();
     }
 };
 

@@ -56,8 +56,10 @@ bool EntryDownloader::DownloadEntry(core::EntryFetch& fetch, const std::string& 
         const std::string url = core::GetTagValue(server, "Url");
         if (url.empty())
             continue;
-        display_.RunFileDownload({EntryItem(url + query, *len, temp, word)});
-        if (core::FileSizeOf(temp) == static_cast<int64_t>(*len))
+        // A failed download can leave a file of the right length (an error
+        // page); it is no package, and the next server may have it.
+        if (display_.RunFileDownload({EntryItem(url + query, *len, temp, word)}) &&
+            core::FileSizeOf(temp) == static_cast<int64_t>(*len))
             return true;
     }
     return false;

@@ -22,8 +22,8 @@ public:
         // A message for the user, GBK.
         virtual void ShowMessage(const std::string& text) = 0;
         // Runs a single-file download (TFileDL) of `items` and returns when
-        // it has ended.
-        virtual void RunFileDownload(const std::vector<std::string>& items) = 0;
+        // it has ended: true when every item arrived.
+        virtual bool RunFileDownload(const std::vector<std::string>& items) = 0;
     };
 
     // `display` must outlive the downloader.
@@ -32,7 +32,7 @@ public:
     // Fetches the entry of `word` into fetch.EntryTempFile(): its location
     // record, the server list (first time only), the block's place from the
     // service (operation 23), then the block query on each server in turn
-    // until the file has the expected length. False, without a message, when
+    // until a download succeeds with the expected length. False, without a message, when
     // the word has no location record, no server delivers, or the service
     // names a place that is no block of an entry; with "网络错误!" when the
     // service gives no answer.

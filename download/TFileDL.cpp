@@ -84,6 +84,7 @@ void TFileDL::Run(const std::stop_token& stop) {
                 std::rename(item.Local.c_str(), renamed.c_str());
         }
     }
+    succeeded_ = succeeded;
     if (onFinish_)
         onFinish_(succeeded);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <stop_token>
@@ -58,6 +59,8 @@ public:
     void Terminate();
     void Join();
     bool Started() const { return thread_.joinable(); }
+    // True when every item of the run arrived; meaningful after Join.
+    bool Succeeded() const { return succeeded_.load(); }
 
     // The local path of an item as it is written: "LFN" in the user folder
     // unless it is absolute.
@@ -91,6 +94,7 @@ private:
     std::vector<Item> items_;
     ProgressHandler onProgress_;
     FinishHandler onFinish_;
+    std::atomic<bool> succeeded_{false};
     std::jthread thread_; // last member: joined before the others go
 };
 

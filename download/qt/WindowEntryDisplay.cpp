@@ -13,8 +13,8 @@ void WindowEntryDisplay::ShowMessage(const std::string& text) {
                              QString::fromStdString(platform::GbkToUtf8(text)));
 }
 
-void WindowEntryDisplay::RunFileDownload(const std::vector<std::string>& items) {
-    ShowDownLoad(items, owner_);
+bool WindowEntryDisplay::RunFileDownload(const std::vector<std::string>& items) {
+    return ShowDownLoad(items, owner_);
 }
 
 } // namespace download

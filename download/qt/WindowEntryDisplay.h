@@ -13,7 +13,7 @@ public:
     explicit WindowEntryDisplay(QWidget* owner) : owner_(owner) {}
 
     void ShowMessage(const std::string& text) override;
-    void RunFileDownload(const std::vector<std::string>& items) override;
+    bool RunFileDownload(const std::vector<std::string>& items) override;
 
 private:
     QWidget* owner_;

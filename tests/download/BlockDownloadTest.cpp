@@ -2,7 +2,6 @@
 #include "download/ServerList.h"
 #include "download/TBlockDL.h"
 #include "net/BlockQuery.h"
-#include "platform/Environment.h"
 #include "tests/download/DownloadFixture.h"
 
 #include <set>
@@ -87,10 +86,7 @@ TEST_F(BlockDownloadTest, ServerThatAlwaysFailsIsPassedOverForTheNext) {
     ScriptedService failing(Data());
     failing.SetScript([](uint64_t, uint64_t) { return Answer::Fail; });
     ScriptedService service(Data(), {{Gbk("电信"), failing.BlockUrl()}});
-    WriteFile(Data() + "/ips.txt", "127.0.0.1\t" + Gbk("本机 电信") + "\r\n");
-    platform::Environment environment = platform::CurrentEnvironment();
-    environment.IpLookupAddress = service.Address();
-    platform::SetEnvironment(environment);
+    UseIpLookup(service.Address(), Gbk("本机 电信"));
     SetServiceBase(service.Base());
 
     const ServerListReply servers = FetchServerList(11);
@@ -105,10 +101,7 @@ TEST_F(BlockDownloadTest, ServerThatAlwaysFailsIsPassedOverForTheNext) {
 }
 
 TEST_F(BlockDownloadTest, LookupPageWithoutEndIsReadOnlyAsFarAsItsResult) {
-    WriteFile(Data() + "/ips.txt", "127.0.0.1\t" + Gbk("本机 电信") + "\r\n");
-    platform::Environment environment = platform::CurrentEnvironment();
-    environment.IpLookupAddress = service_->Address() + "/endless";
-    platform::SetEnvironment(environment);
+    UseIpLookup(service_->Address() + "/endless", Gbk("本机 电信"));
     EXPECT_EQ(UserNetwork(core::LookupIpNetwork("127.0.0.1")), Gbk("电信"));
     EXPECT_LT(service_->LookupBytes(), size_t{16} << 20);
 }

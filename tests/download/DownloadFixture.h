@@ -7,6 +7,7 @@
 #include "download/DLItem.h"
 #include "net/TAppLog.h"
 #include "platform/ByteOrder.h"
+#include "platform/Environment.h"
 #include "platform/FileIO.h"
 #include "platform/Gbk.h"
 #include "platform/Text.h"
@@ -132,6 +133,15 @@ protected:
         storage::TCDF data(core::ServiceDataFile(core::kServiceBaseMember));
         storage::Stream stream = base;
         ASSERT_TRUE(data.AddStream(core::kServiceBaseMember, stream));
+    }
+
+    // Points the IP lookup at `address` and lists this machine there as
+    // `place` (GBK, holding the network's name).
+    void UseIpLookup(const std::string& address, const std::string& place) const {
+        WriteFile(Data() + "/ips.txt", "127.0.0.1\t" + place + "\r\n");
+        platform::Environment environment = platform::CurrentEnvironment();
+        environment.IpLookupAddress = address;
+        platform::SetEnvironment(environment);
     }
 
     static DownloadListEntry Entry(const std::string& record) {

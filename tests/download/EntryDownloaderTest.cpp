@@ -12,11 +12,12 @@ namespace {
 class RecordingDisplay : public EntryDownloader::Display {
 public:
     void ShowMessage(const std::string& text) override { Messages.push_back(text); }
-    void RunFileDownload(const std::vector<std::string>& items) override {
+    bool RunFileDownload(const std::vector<std::string>& items) override {
         Items.insert(Items.end(), items.begin(), items.end());
         TFileDL worker;
         worker.Start(items);
         worker.Join();
+        return worker.Succeeded();
     }
 
     std::vector<std::string> Messages;
@@ -81,6 +82,19 @@ TEST_F(EntryDownloaderTest, UnreachableServiceSaysNetworkErrorTwice) {
     EXPECT_EQ(display_.Messages, (std::vector<std::string>{Gbk("网络错误！"), Gbk("网络错误!")}));
     EXPECT_TRUE(downloader_.ServerList().empty());
     EXPECT_FALSE(fs::exists(User("VocQuery.dat")));
+}
+
+TEST_F(EntryDownloaderTest, ErrorPageAsLongAsThePackageGivesWayToTheNextServer) {
+    Publish("apple");
+    ScriptedService failing(Data());
+    failing.SetScript([](uint64_t, uint64_t) { return ScriptedService::Answer::ErrorPage; });
+    ScriptedService service(Data(), {{Gbk("电信"), failing.BlockUrl()}});
+    UseIpLookup(service.Address(), Gbk("本机 电信"));
+    SetServiceBase(service.Base());
+    const core::FetchResult result = fetch_.OpenEntry("apple", {});
+    ASSERT_TRUE(result) << result.Reason;
+    EXPECT_FALSE(failing.Blocks().empty());
+    EXPECT_EQ(service.Blocks().size(), 1u);
 }
 
 } // namespace

@@ -34,7 +34,7 @@ void TerminalDisplay::Line(const std::string& line) {
     std::fprintf(stderr, "%s\n", line.c_str());
 }
 
-void TerminalDisplay::RunFileDownload(const std::vector<std::string>& items) {
+bool TerminalDisplay::RunFileDownload(const std::vector<std::string>& items) {
     std::mutex mutex;
     std::string title;    // of the item, UTF-8
     std::string subTitle; // of the file, UTF-8
@@ -56,6 +56,7 @@ void TerminalDisplay::RunFileDownload(const std::vector<std::string>& items) {
     worker.Join();
     std::lock_guard lock(mutex);
     Line(title + " " + subTitle + (succeeded ? ": done" : ": failed"));
+    return succeeded;
 }
 
 } // namespace tools

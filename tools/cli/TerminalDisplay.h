@@ -18,7 +18,7 @@ public:
 
     void ShowMessage(const std::string& text) override;
     // Runs the single-file download to its end with one progress line.
-    void RunFileDownload(const std::vector<std::string>& items) override;
+    bool RunFileDownload(const std::vector<std::string>& items) override;
 
     bool Interactive() const { return interactive_; }
     // Shows `line` (UTF-8) as the current progress line: rewritten in place
