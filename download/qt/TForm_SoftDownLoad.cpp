@@ -157,7 +157,7 @@ void TForm_SoftDownLoad::Start() {
         return;
     }
     if (!StartItem(row)) {
-        ShowMessage(text::kDownloadFailed);
+        RefuseRow(row);
         return;
     }
     if (serverList_.empty() && !GetServerList(item_->Entry().FC)) {
@@ -173,7 +173,7 @@ void TForm_SoftDownLoad::Start() {
                 Qt::QueuedConnection);
         });
     if (!started) {
-        ShowMessage(text::kDownloadFailed);
+        RefuseRow(row);
         return;
     }
     frame->LbSpeedButton_Start->setEnabled(false);
@@ -182,6 +182,15 @@ void TForm_SoftDownLoad::Start() {
     frame->ListView1->topLevelItem(row)->setText(TFrame_SoftDownLoad::kRemark,
                                                  QStringLiteral("下载中..."));
     Timer1->start();
+}
+
+void TForm_SoftDownLoad::RefuseRow(int row) {
+    Frame_SoftDownLoad1->ListView1->topLevelItem(row)->setText(TFrame_SoftDownLoad::kRemark,
+                                                               QStringLiteral("失败！"));
+    SetRowState(row, kRowFailed);
+    ShowMessage(text::kDownloadFailed);
+    if (Frame_SoftDownLoad1->CheckBox_AutoDL->isChecked())
+        Timer_AutoDL->start();
 }
 
 void TForm_SoftDownLoad::Stop() {

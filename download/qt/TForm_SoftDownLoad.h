@@ -79,6 +79,10 @@ private:
     // be read.
     bool StartItem(int row);
     bool GetServerList(uint32_t fileClass);
+    // Marks a row whose entry cannot be downloaded at all (unreadable, too
+    // large, its block files not claimable) as failed, so that automatic
+    // download goes on with the next row instead of choosing it again.
+    void RefuseRow(int row);
     void SetRowState(int row, int state);
     void UpdateProgress();
     void Completion(uint64_t serial, int row, const InstallResult& result);

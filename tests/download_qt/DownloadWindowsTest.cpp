@@ -195,6 +195,25 @@ TEST_F(DownloadWindowsTest, AutomaticDownloadGoesDownTheListAndSkipsAFailedRow) 
     EXPECT_EQ(window.ChooseItem(), 1);
 }
 
+TEST_F(DownloadWindowsTest, RowThatCannotStartFailsAndAutomaticDownloadGoesOn) {
+    // The middle entry is too large for a block query.
+    const std::vector<std::string> list = {
+        AddPackage(0x44, 1000),
+        "<CID>00000005</CID><SID>00018E71</SID><FC>0000000B</FC><FID>00000046</FID>"
+        "<Title>too large</Title><FS>FFFFFFFF</FS><FCRC>12345678</FCRC>",
+        AddPackage(0x45, 3000)};
+    MessageCatcher messages;
+    TForm_SoftDownLoad window(list, log_.get());
+    window.show();
+    QTest::mouseClick(window.Frame_SoftDownLoad1->LbSpeedButton_Start, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.RowState(2) == kRowDone; }, 20000));
+    EXPECT_EQ(window.RowState(0), kRowDone);
+    EXPECT_EQ(window.RowState(1), kRowFailed);
+    EXPECT_EQ(Cell(window, 1, TFrame_SoftDownLoad::kRemark), QStringLiteral("失败！"));
+    EXPECT_EQ(messages.Texts, QStringList{QStringLiteral("下载不成功！")});
+    EXPECT_EQ(ReadFile(User("11/45.dat")), PackageBytes(0x45, 3000));
+}
+
 TEST_F(DownloadWindowsTest, ClosingWhileDownloadingIsRefusedUntilStopped) {
     const std::string entry = AddPackage(0x43, 300000);
     service_->SetScript([](uint64_t, uint64_t) { return Answer::Stall; });
