@@ -19,37 +19,11 @@ namespace {
 constexpr uint8_t kStoredUnchanged = 28;
 constexpr size_t kCopyChunk = 65536;
 
-// Appends the whole file at `source` to `out`; adds the bytes to `copied`.
-// False on a read or write error; `problem` says which.
-bool AppendTo(platform::FileHandle& out, const std::string& source, uint64_t& copied,
-              std::string& problem) {
-    platform::FileHandle in = platform::FileHandle::Open(source, O_RDONLY);
-    if (!in.IsOpen()) {
-        problem = "cannot read " + source + ": " + std::strerror(errno);
-        return false;
-    }
-    char buffer[kCopyChunk];
-    while (true) {
-        const ssize_t n = in.Read(buffer, sizeof buffer);
-        if (n < 0) {
-            problem = "cannot read " + source + ": " + std::strerror(errno);
-            return false;
-        }
-        if (n == 0)
-            return true;
-        if (out.Write(buffer, static_cast<size_t>(n)) != static_cast<size_t>(n)) {
-            problem = std::string("cannot write the installed file: ") + std::strerror(errno);
-            return false;
-        }
-        copied += static_cast<uint64_t>(n);
-    }
-}
-
 bool JoinBlocks(platform::FileHandle& out, const std::vector<std::string>& blockFiles,
                 uint32_t expected, std::string& problem) {
     uint64_t copied = 0;
     for (const std::string& block : blockFiles)
-        if (!AppendTo(out, block, copied, problem))
+        if (!AppendWholeFile(out, block, copied, problem))
             return false;
     if (copied != expected) {
         problem =
@@ -72,7 +46,7 @@ bool InstallMember(const DownloadListEntry& entry, const std::vector<std::string
     const std::string current = platform::DataFile(storedName);
     uint64_t ignored = 0;
     if (platform::FileHandle::Open(current, O_RDONLY).IsOpen() &&
-        !AppendTo(container.File(), current, ignored, problem))
+        !AppendWholeFile(container.File(), current, ignored, problem))
         return false;
     platform::AtomicFile member(container.TempPath() + ".member");
     if (!member.IsOpen()) {
@@ -93,10 +67,34 @@ bool InstallMember(const DownloadListEntry& entry, const std::vector<std::string
 
 } // namespace
 
+bool AppendWholeFile(platform::FileHandle& out, const std::string& source, uint64_t& copied,
+                     std::string& problem) {
+    platform::FileHandle in = platform::FileHandle::Open(source, O_RDONLY);
+    if (!in.IsOpen()) {
+        problem = "cannot read " + source + ": " + std::strerror(errno);
+        return false;
+    }
+    char buffer[kCopyChunk];
+    while (true) {
+        const ssize_t n = in.Read(buffer, sizeof buffer);
+        if (n < 0) {
+            problem = "cannot read " + source + ": " + std::strerror(errno);
+            return false;
+        }
+        if (n == 0)
+            return true;
+        if (out.Write(buffer, static_cast<size_t>(n)) != static_cast<size_t>(n)) {
+            problem = std::string("cannot write the installed file: ") + std::strerror(errno);
+            return false;
+        }
+        copied += static_cast<uint64_t>(n);
+    }
+}
+
 std::string InstalledName(uint32_t fc, uint32_t fid) {
     switch (fc) {
     case net::kClassUpdateFile:
-        return "fu\\" + platform::HexNumber(fid) + ".fu";
+        return kUpdateCopyFolder + platform::HexNumber(fid) + ".fu";
     case net::kClassDataMember:
         return "10\\" + platform::HexNumber(fid) + ".dat";
     case net::kClassEntryData:

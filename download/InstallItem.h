@@ -1,6 +1,7 @@
 #pragma once
 
 #include "download/DownloadListEntry.h"
+#include "platform/FileHandle.h"
 
 #include <string>
 #include <vector>
@@ -15,8 +16,18 @@ struct InstallResult {
     std::string Problem;
 };
 
+// The folder of downloaded update files, in the user folder. Not "fu\" as
+// such a folder is called elsewhere: the updater program "fu" lies in the
+// same place when the program folder is the user folder.
+inline constexpr char kUpdateCopyFolder[] = "fu.d\\";
+
+// Appends the whole file at `source` to `out`; adds the bytes to `copied`.
+// False on a read or write error; `problem` says which.
+bool AppendWholeFile(platform::FileHandle& out, const std::string& source, uint64_t& copied,
+                     std::string& problem);
+
 // The stored name an item of class `fc` installs to, in the user folder:
-//   9   "fu\" + FID as 8 hex digits + ".fu"   (an update file)
+//   9   "fu.d\" + FID as 8 hex digits + ".fu" (an update file)
 //   10  "10\" + FID as 8 hex digits + ".dat"  (a compound data file; the item
 //                                              becomes its member FID)
 //   11  "11\" + FID as 2 hex digits (more when it needs them) + ".dat"

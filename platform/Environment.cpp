@@ -65,10 +65,11 @@ Environment ReadEnvironment() {
     std::string home = Variable("QUENDIC_HOME");
     environment.ProgramFolder = WithSlash(Absolute(home.empty() ? ExecutableFolder() : home));
 
+    environment.ProgramFolderWritable = ::access(environment.ProgramFolder.c_str(), W_OK) == 0;
     std::string user = Variable("QUENDIC_USER_HOME");
     if (!user.empty())
         environment.UserFolder = WithSlash(Absolute(user));
-    else if (::access(environment.ProgramFolder.c_str(), W_OK) == 0)
+    else if (environment.ProgramFolderWritable)
         environment.UserFolder = environment.ProgramFolder;
     else
         environment.UserFolder =

@@ -13,6 +13,10 @@ struct Environment {
     // Where every file the program writes goes; absolute, ends with "/". The
     // program folder itself in portable use.
     std::string UserFolder;
+    // The program may write into the program folder (portable use, a fresh
+    // build). A packaged install's is read-only: its program files are
+    // updated by the package manager, never by the program.
+    bool ProgramFolderWritable = true;
     // The registry store's file.
     std::string RegistryFile;
     // Base address of the IP lookup service without a trailing "/"; empty
@@ -23,6 +27,7 @@ struct Environment {
 // Reads the environment:
 // - program folder: $QUENDIC_HOME when set and not empty, else the folder of
 //   the running executable (/proc/self/exe);
+// - whether the program folder may be written: access(2) says so;
 // - user folder: $QUENDIC_USER_HOME when set and not empty; else the program
 //   folder when the program may write into it; else $XDG_DATA_HOME/quendic
 //   (an absolute $XDG_DATA_HOME only, default ~/.local/share/quendic);

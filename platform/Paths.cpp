@@ -103,6 +103,32 @@ bool IsInsideFolder(std::string_view path, std::string_view folder) {
     return first != "..";
 }
 
+std::optional<std::string> ResolveInsideFolder(std::string_view path, std::string_view folder) {
+    if (!IsAbsolutePath(path) || !IsAbsolutePath(folder))
+        return std::nullopt;
+    std::error_code error;
+    const std::filesystem::path base = std::filesystem::weakly_canonical(folder, error);
+    if (error)
+        return std::nullopt;
+    const std::filesystem::path resolved = std::filesystem::weakly_canonical(path, error);
+    if (error)
+        return std::nullopt;
+    std::string text = resolved.string();
+    const std::filesystem::path relative = resolved.lexically_relative(base);
+    if (!IsInsideFolder(text, base.string()) || relative.empty() || relative == ".")
+        return std::nullopt;
+    // What weakly_canonical could not resolve lies past a missing part or a
+    // dangling link; a link there could still be made to lead out.
+    std::filesystem::path prefix;
+    for (const std::filesystem::path& part : resolved) {
+        prefix /= part;
+        struct stat info {};
+        if (::lstat(prefix.c_str(), &info) == 0 && S_ISLNK(info.st_mode))
+            return std::nullopt;
+    }
+    return text;
+}
+
 std::string DataFile(std::string_view path) {
     const Environment environment = CurrentEnvironment();
     std::string native = NativePath(path);

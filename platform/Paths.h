@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -46,6 +47,12 @@ std::string UserFileForWriting(std::string_view path);
 // "11/../../x" is outside); symbolic links are not followed. Both must be
 // absolute.
 bool IsInsideFolder(std::string_view path, std::string_view folder);
+
+// `path` with every symbolic link resolved (also in a missing file's existing
+// folders, and "." and ".." removed), when that lies inside `folder` (also
+// resolved) and is not the folder itself; nothing otherwise. Both absolute.
+// Judges where a write to `path` would really land.
+std::optional<std::string> ResolveInsideFolder(std::string_view path, std::string_view folder);
 
 // Where a data file is read from: the user folder's copy when there is one
 // (a download or an update put it there), else the program folder's. An

@@ -16,29 +16,11 @@ namespace {
 
 using Answer = ScriptedService::Answer;
 
-struct CliRun {
-    int Exit = -1;
-    std::string Out;
-    std::string Err;
-};
-
 // quendic-cli in a child process, in this test's folders.
 class CliDownloadTest : public DownloadTest {
 protected:
-    // `prefix` runs before the program in the same shell (a ulimit, say).
-    CliRun Cli(const std::string& args, const std::string& prefix = {}) {
-        const std::string out = User("cli.out");
-        const std::string err = User("cli.err");
-        const std::string command = prefix + folders_.ShellAssignments() + " '" + QUENDIC_CLI_PATH +
-                                    "' " + args + " >'" + out + "' 2>'" + err + "'";
-        const int status = std::system(command.c_str());
-        CliRun run;
-        run.Exit = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        run.Out = ReadFile(out);
-        run.Err = ReadFile(err);
-        fs::remove(out);
-        fs::remove(err);
-        return run;
+    ChildRun Cli(const std::string& args, const std::string& prefix = {}) {
+        return Child(QUENDIC_CLI_PATH, args, prefix);
     }
     std::string Installed(uint32_t bucket) const {
         return ReadFile(User("11/" + platform::HexNumber(bucket, 2) + ".dat"));
@@ -51,7 +33,7 @@ TEST_F(CliDownloadTest, ListsThenInstallsEveryMissingPackage) {
     AddPackage(0x12, 131072);
     WriteFile(User("11/10.dat"), PackageBytes(0x10, 1000));
 
-    CliRun run = Cli("download --list");
+    ChildRun run = Cli("download --list");
     ASSERT_EQ(run.Exit, 0) << run.Err;
     EXPECT_EQ(run.Out, "10\t词汇数据包 10\t1000\tinstalled\n"
                        "11\t词汇数据包 11\t700000\tmissing\n"
@@ -82,7 +64,7 @@ TEST_F(CliDownloadTest, CutBlocksInstallNothingUntilTheServiceRecovers) {
     AddPackage(0x20, 1000005);
     service_->SetScript(
         [](uint64_t pos, uint64_t) { return pos >= 300000 ? Answer::CutShort : Answer::Bytes; });
-    CliRun run = Cli("download 20");
+    ChildRun run = Cli("download 20");
     EXPECT_EQ(run.Exit, 1) << run.Err;
     EXPECT_FALSE(fs::exists(User("11/20.dat")));
     EXPECT_EQ(BlockFilesLeft().size(), 10u);
@@ -102,7 +84,7 @@ TEST_F(CliDownloadTest, DiskFullFailsTheInstallAndKeepsTheOldFileAndTheBlocks) {
     WriteFile(User("11/21.dat"), "the old package");
     // Files of the process may not grow beyond 400 blocks (of 512 or 1024
     // bytes, by shell): every block fits, the joined package does not.
-    CliRun run = Cli("download 21", "ulimit -f 400; ");
+    ChildRun run = Cli("download 21", "ulimit -f 400; ");
     EXPECT_EQ(run.Exit, 1) << run.Err;
     EXPECT_NE(run.Err.find("failed"), std::string::npos) << run.Err;
     EXPECT_EQ(Installed(0x21), "the old package");
@@ -119,14 +101,14 @@ TEST_F(CliDownloadTest, DiskFullFailsTheInstallAndKeepsTheOldFileAndTheBlocks) {
 
 TEST_F(CliDownloadTest, UnreachableServiceIsExitTwo) {
     SetServiceBase("http://127.0.0.1:1/qv/");
-    const CliRun run = Cli("download");
+    const ChildRun run = Cli("download");
     EXPECT_EQ(run.Exit, 2);
     EXPECT_NE(run.Err.find("cannot be reached"), std::string::npos) << run.Err;
 }
 
 TEST_F(CliDownloadTest, ShowFetchesOnlineOnceAndThenFromTheCache) {
     Publish("apple");
-    CliRun run = Cli("show apple");
+    ChildRun run = Cli("show apple");
     ASSERT_EQ(run.Exit, 0) << run.Err;
     EXPECT_NE(run.Out.find("apple"), std::string::npos) << run.Out;
     EXPECT_NE(run.Err.find("词汇下载 apple: done"), std::string::npos) << run.Err;
@@ -192,7 +174,7 @@ TEST_F(ProtocolServiceTest, ShowCachesAndDownloadInstallsEveryPackageByteForByte
         WriteFile(Data() + "/11/" + platform::HexNumber(bucket, 2) + ".dat",
                   PackageBytes(bucket, size));
 
-    CliRun run = Cli("show apple");
+    ChildRun run = Cli("show apple");
     ASSERT_EQ(run.Exit, 0) << run.Err;
     EXPECT_NE(run.Out.find("apple"), std::string::npos) << run.Out;
     std::map<std::string, std::string> stats = Stats();

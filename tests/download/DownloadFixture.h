@@ -17,7 +17,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <future>
@@ -63,12 +66,26 @@ inline std::vector<std::string> LogTexts(const std::string& path) {
     return texts;
 }
 
+inline size_t CountContaining(const std::vector<std::string>& texts, const std::string& part) {
+    size_t count = 0;
+    for (const std::string& text : texts)
+        count += text.find(part) != std::string::npos;
+    return count;
+}
+
 inline bool AnyContains(const std::vector<std::string>& texts, const std::string& part) {
     for (const std::string& text : texts)
         if (text.find(part) != std::string::npos)
             return true;
     return false;
 }
+
+// How a program the test started in a child process ended.
+struct ChildRun {
+    int Exit = -1;
+    std::string Out;
+    std::string Err;
+};
 
 // A program folder (also the user folder), a registry file, a service data
 // folder with packages, and the application log, for one test.
@@ -175,6 +192,24 @@ protected:
     }
 
     std::vector<std::string> Log() const { return LogTexts(log_->FileName()); }
+
+    // Runs `program` with `args` (shell words) in this test's folders and
+    // waits for it. `prefix` runs before it in the same shell (a ulimit, say).
+    ChildRun Child(const std::string& program, const std::string& args,
+                   const std::string& prefix = {}) {
+        const std::string out = User("child.out");
+        const std::string err = User("child.err");
+        const std::string command = prefix + folders_.ShellAssignments() + " '" + program + "' " +
+                                    args + " >'" + out + "' 2>'" + err + "'";
+        const int status = std::system(command.c_str());
+        ChildRun run;
+        run.Exit = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        run.Out = ReadFile(out);
+        run.Err = ReadFile(err);
+        fs::remove(out);
+        fs::remove(err);
+        return run;
+    }
 
     // Block files of any item left in the user folder.
     std::vector<std::string> BlockFilesLeft() const {

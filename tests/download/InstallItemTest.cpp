@@ -38,7 +38,7 @@ protected:
 };
 
 TEST_F(InstallItemTest, EachClassGoesToItsPlaceInTheUserFolder) {
-    EXPECT_EQ(InstalledName(9, 0x1F), "fu\\0000001F.fu");
+    EXPECT_EQ(InstalledName(9, 0x1F), "fu.d\\0000001F.fu");
     EXPECT_EQ(InstalledName(10, 0x1F), "10\\0000001F.dat");
     EXPECT_EQ(InstalledName(11, 0x9), "11\\09.dat");
     EXPECT_EQ(InstalledName(11, 0x1AB), "11\\1AB.dat");
@@ -55,7 +55,7 @@ TEST_F(InstallItemTest, EachClassGoesToItsPlaceInTheUserFolder) {
     blocks = Blocks("new program file", {3});
     result = InstallItem(Item(9, 0x1F, 16), blocks);
     ASSERT_TRUE(result.Ok) << result.Problem;
-    EXPECT_EQ(ReadFile(folders_.User("fu/0000001F.fu")), "new program file");
+    EXPECT_EQ(ReadFile(folders_.User("fu.d/0000001F.fu")), "new program file");
 
     // Nothing can install an unknown class: nothing is written, the blocks
     // are useless and go.

@@ -25,7 +25,7 @@ namespace download::test {
 // own, with a script that decides how each block query is answered, and
 // counters of what was asked. Serves
 //   /qv/sh.asp   the service page (its server list names this server first,
-//                then the mirrors)
+//                then the mirrors; files of operation 6 as they are)
 //   /qv/dl.asp   block queries
 //   /ips.asp     the IP lookup page
 //   /endless/ips.asp  the same page followed by filler without end (it
@@ -58,7 +58,11 @@ public:
             standin::Requester requester{request.remote_addr, BlockUrl()};
             const standin::PageReply reply = page_.Handle(request.get_param_value("p"), requester);
             res.status = reply.Status;
-            res.set_content(reply.Body, "text/plain");
+            if (!reply.FilePath.empty())
+                res.set_content(platform::ReadWholeFile(reply.FilePath).value_or(""),
+                                "application/octet-stream");
+            else
+                res.set_content(reply.Body, "text/plain");
         });
         server_.Get("/qv/dl.asp", [this](const httplib::Request& request, httplib::Response& res) {
             AnswerBlock(request, res);

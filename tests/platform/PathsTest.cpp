@@ -1,11 +1,13 @@
 #include "platform/Paths.h"
 #include "platform/Environment.h"
+#include "platform/RunLock.h"
 #include "platform/ScratchFolder.h"
 
 #include "TestFolders.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -113,6 +115,51 @@ TEST(PathsTest, InsideFolderIsJudgedAfterDotsAreResolved) {
     EXPECT_FALSE(platform::IsInsideFolder("/uv/x", "/u"));
     EXPECT_FALSE(platform::IsInsideFolder("/etc/x", "/u/"));
     EXPECT_FALSE(platform::IsInsideFolder("11/90.dat", "/u/"));
+}
+
+TEST(PathsTest, ResolvedInsideFolderFollowsLinksThatExistAndRefusesDanglingOnes) {
+    testsupport::TestFolders folders;
+    testsupport::TestFolders outside;
+    const std::string home = folders.Path();
+    fs::create_directories(home + "sub");
+    fs::create_directory_symlink(outside.Path(), home + "out");
+    fs::create_directory_symlink(home + "sub", home + "alias");
+    fs::create_symlink("/nonexistent-quendic/x", home + "dangling");
+    fs::create_symlink("/nonexistent-quendic", home + "dangling-folder");
+
+    EXPECT_EQ(platform::ResolveInsideFolder(home + "sub/new/file", home), home + "sub/new/file");
+    EXPECT_EQ(platform::ResolveInsideFolder(home + "alias/x", home), home + "sub/x");
+    EXPECT_EQ(platform::ResolveInsideFolder(home + "sub/../x", home.substr(0, home.size() - 1)),
+              home + "x");
+    for (const std::string& refused :
+         {home + "out/x", home + "out", home + "dangling", home + "dangling-folder/x",
+          home + "../x", home, home + "sub/..", std::string("sub/x")})
+        EXPECT_FALSE(platform::ResolveInsideFolder(refused, home)) << refused;
+}
+
+TEST(RunLockTest, InstancesShareTheLockAndTheUpdaterWaitsForAllOfThem) {
+    testsupport::TestFolders folders(true);
+    using std::chrono::milliseconds;
+    std::optional<platform::RunLock> first = platform::RunLock::Shared("quendic", milliseconds(0));
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->FileName(), folders.User("quendic.lock"));
+    std::optional<platform::RunLock> second = platform::RunLock::Shared("quendic", milliseconds(0));
+    ASSERT_TRUE(second);
+    // Another program's lock is another file.
+    EXPECT_TRUE(platform::RunLock::Exclusive("quendic-cli", milliseconds(0)));
+
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(platform::RunLock::Exclusive("quendic", milliseconds(200)));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, milliseconds(200));
+    first.reset();
+    EXPECT_FALSE(platform::RunLock::Exclusive("quendic", milliseconds(0)));
+    second.reset();
+    std::optional<platform::RunLock> updater =
+        platform::RunLock::Exclusive("quendic", milliseconds(0));
+    ASSERT_TRUE(updater);
+    // A program started while the updater works waits for it.
+    EXPECT_FALSE(platform::RunLock::Shared("quendic", milliseconds(100)));
+    EXPECT_FALSE(platform::RunLock::Shared("../quendic", milliseconds(0)));
 }
 
 TEST(ScratchFolderTest, EachProcessHasItsOwnAndAbandonedOnesGo) {
