@@ -5,8 +5,10 @@
 #include "core/ServiceData.h"
 #include "core/TaggedText.h"
 #include "download/PackageList.h"
+#include "download/TSoftUpdate.h"
 #include "download/Texts.h"
 #include "download/qt/TForm_SoftDownLoad.h"
+#include "net/TShakeHand.h"
 #include "platform/Gbk.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
@@ -34,8 +36,10 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QVBoxLayout>
 
+#include <atomic>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -117,9 +121,33 @@ TForm_Main::TForm_Main(QWidget* parent)
     connect(Frame_Dic1, &TFrame_Dic::FilterClicked, this, &TForm_Main::RunQuery);
     connect(Frame_Dic1, &TFrame_Dic::OpenFromList, this, &TForm_Main::OpenSelectedEntry);
     connect(Frame_Dic1, &TFrame_Dic::OpenFromQuery, this, &TForm_Main::OpenQueryEntry);
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(100);
+    Timer1->setSingleShot(true);
+    connect(Timer1, &QTimer::timeout, this, [this] {
+        // Stands for the click on the hidden Button1.
+        QMetaObject::invokeMethod(this, &TForm_Main::Button1Click, Qt::QueuedConnection);
+    });
+    Timer2 = new QTimer(this);
+    Timer2->setInterval(1000);
+    Timer2->setSingleShot(true);
+    connect(Timer2, &QTimer::timeout, this, [this] { Frame_Dic1->LabeledEdit_Input->setFocus(); });
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() > 1)
+        startArgument_ = arguments[1].toStdString();
+    updaterStarter_ = [] {
+        return download::TSoftUpdate::StartUpdater(download::TSoftUpdate::RunningProgramName());
+    };
+    softUpdate_ = std::make_unique<download::TSoftUpdate>(appLog_.get());
 }
 
 TForm_Main::~TForm_Main() {
+    startupCheck_.request_stop();
+    if (startupCheck_.joinable())
+        startupCheck_.join();
+    softUpdate_.reset();
+    appLog_.reset();
     std::remove(platform::ScratchFile("out.mp3").c_str());
     std::remove(fetch_.EntryTempFile().c_str());
 }
@@ -165,6 +193,8 @@ void TForm_Main::BuildHead(QWidget* body) {
     connect(LbSpeedButton_OnLine, &QAbstractButton::clicked, this,
             [this] { service::ShowSoftOnline(this); });
     connect(LbSpeedButton_DL, &QAbstractButton::clicked, this, &TForm_Main::DownloadPackages);
+    connect(LbSpeedButton_SoftUpdate, &QAbstractButton::clicked, this,
+            &TForm_Main::SoftUpdateClick);
     static_cast<QVBoxLayout*>(body->layout())->addWidget(head);
     chrome_->AddDragArea(head);
 }
@@ -182,6 +212,61 @@ void TForm_Main::showEvent(QShowEvent* event) {
         ShowIndexProblem();
     LoadAdImage();
     Frame_Dic1->LabeledEdit_Input->setFocus();
+    Timer1->start();
+}
+
+void TForm_Main::Button1Click() {
+    if (startupCheck_.joinable())
+        return;
+    startupCheck_ = std::jthread([this](std::stop_token stop) { StartupCheck(stop); });
+}
+
+void TForm_Main::StartupCheck(std::stop_token stop) {
+    {
+        net::TShakeHand client;
+        std::atomic<bool> cancelled{stop.stop_requested()};
+        std::stop_callback onStop(stop, [&cancelled] { cancelled = true; });
+        client.SetCancelFlag(&cancelled);
+        if (platform::EqualIgnoringAsciiCase(startArgument_, "install"))
+            client.ReportInstall();
+    }
+    const bool found = !stop.stop_requested() && softUpdate_->CheckForUpdates(stop);
+    if (stop.stop_requested())
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this, found, mode = softUpdate_->UpdateMode()] { StartupCheckFinished(found, mode); },
+        Qt::QueuedConnection);
+}
+
+void TForm_Main::StartupCheckFinished(bool found, const std::string& mode) {
+    // The thread has nothing left to do but return.
+    startupCheck_.join();
+    startupCheckDone_ = true;
+    if (found) {
+        if (platform::EqualIgnoringAsciiCase(mode, "Hint")) {
+            LbSpeedButton_SoftUpdate->show();
+            Timer2->start();
+        } else {
+            SoftUpdateClick();
+        }
+    }
+    Timer2->start();
+}
+
+void TForm_Main::SoftUpdateClick() {
+    LbSpeedButton_SoftUpdate->setEnabled(false);
+    download::ShowSoftDownLoad(softUpdate_->DownloadList(), appLog_.get(), this);
+    if (softUpdate_->ApplyUpdates()) {
+        if (updaterStarter_()) {
+            close();
+            QCoreApplication::quit();
+            return;
+        }
+        // Without fu the program stays; "fu.dat" waits for the next update.
+        appLog_->Add("update: the updater fu cannot be started");
+    }
+    LbSpeedButton_SoftUpdate->hide();
 }
 
 void TForm_Main::closeEvent(QCloseEvent* event) {

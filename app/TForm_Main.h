@@ -11,9 +11,12 @@
 
 #include <functional>
 #include <memory>
+#include <stop_token>
 #include <string>
+#include <thread>
 
 class QLabel;
+class QTimer;
 
 namespace widgets {
 class LbSpeedButton;
@@ -24,6 +27,10 @@ namespace study {
 class TForm_VocBaseInfo;
 }
 
+namespace download {
+class TSoftUpdate;
+}
+
 namespace app {
 
 class TFrame_Dic;
@@ -32,6 +39,13 @@ class TFrame_Dic;
 // answers the query frame and opens entries in the vocabulary window. Closing
 // it ends the program; its destructor deletes the scratch files "out.mp3" and
 // "voc.tmp".
+//
+// 100 ms after the first show the start-up check runs on a thread the window
+// owns: the installation report when the program was started with "install",
+// then the update check. Its results reach the window by queued calls: the
+// "更新" button appears (mode "Hint") or the update starts at once ("Auto"),
+// and a second later the query box gets the focus. The destructor stops the
+// check (a request in progress ends within a second) and joins it.
 class TForm_Main : public QWidget {
     Q_OBJECT
 public:
@@ -51,8 +65,15 @@ public:
     widgets::LbSpeedButton* LbSpeedButton_OnLine = nullptr;
     widgets::LbSpeedButton* LbSpeedButton_DL = nullptr;
     widgets::LbSpeedButton* LbSpeedButton_SoftUpdate = nullptr; // hidden
+    QTimer* Timer1 = nullptr; // start-up kick: 100 ms after the first show, once
+    QTimer* Timer2 = nullptr; // focus to the query box, 1 s after the check, once
+
+    // Starts fu to finish an update; true when it started and the program is
+    // to end.
+    using UpdaterStarter = std::function<bool()>;
 
     core::WordIndex& Index() { return index_; }
+    download::TSoftUpdate& SoftUpdate() { return *softUpdate_; }
     net::TAppLog& AppLog() { return *appLog_; }
     download::EntryDownloader& OnlineSource() { return entryDownloader_; }
     core::EntryFetch& Fetch() { return fetch_; }
@@ -63,6 +84,23 @@ public:
 
     // Replaces what opening an entry does (tests, tools).
     void SetEntryOpener(EntryOpener opener) { opener_ = std::move(opener); }
+    // The first command-line argument ("install" in any letter case sends the
+    // installation report); the application's own unless set before the
+    // first show (tests).
+    void SetStartArgument(std::string argument) { startArgument_ = std::move(argument); }
+    // Replaces what starts fu at the end of an update (tests).
+    void SetUpdaterStarter(UpdaterStarter starter) { updaterStarter_ = std::move(starter); }
+    // True once the start-up check has ended and its effects have been
+    // applied to the window.
+    bool StartupCheckDone() const { return startupCheckDone_; }
+
+    // Button1: starts the start-up check on its thread (once).
+    void Button1Click();
+    // The "更新" button (and the update "Auto" starts): the package download
+    // window for the update files, then the replacements; when files are
+    // left to fu, fu is started and the program ends.
+    void SoftUpdateClick();
+
     // What the vocabulary window calls: the follow-along reader and this
     // window's base-info window.
     display::VocWindowServices VocServices();
@@ -102,6 +140,9 @@ private:
     void OpenSelectedEntry();
     void OpenQueryEntry();
     void OpenAdLink();
+    // The start-up check's thread body, and what it hands to the window.
+    void StartupCheck(std::stop_token stop);
+    void StartupCheckFinished(bool found, const std::string& mode);
 
     // Made first and freed last: every other part may write to it.
     std::unique_ptr<net::TAppLog> appLog_;
@@ -114,6 +155,15 @@ private:
     widgets::WindowChrome* chrome_ = nullptr;
     bool shown_ = false;
     bool indexLoaded_ = false;
+    std::string startArgument_;
+    UpdaterStarter updaterStarter_;
+    bool startupCheckDone_ = false;
+    // Made last. Used by the start-up check thread until it has ended, then
+    // by this window's thread only.
+    std::unique_ptr<download::TSoftUpdate> softUpdate_;
+    // Reads startArgument_ and softUpdate_; stopped and joined by the
+    // destructor before anything it uses goes.
+    std::jthread startupCheck_;
 };
 
 } // namespace app

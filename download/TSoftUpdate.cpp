@@ -332,6 +332,10 @@ bool TSoftUpdate::CheckForUpdates(std::stop_token stop) {
         return false;
     listReceived_ = true;
     const bool pending = SelectUpdates(platform::SplitLines(body), stop);
+    // A list left by an updater that could not finish: starting the update
+    // unasked would end the program at every start, so the user is asked.
+    if (updateMode_ == "Auto" && ::access(PendingFile().c_str(), F_OK) == 0)
+        updateMode_ = "Hint";
     downloadList_.clear();
     const uint32_t clientId = client.GetClientId();
     for (const std::string& record : pendingList_)
@@ -360,6 +364,11 @@ bool TSoftUpdate::ApplyUpdates() {
         return false;
     }
     return true;
+}
+
+std::string TSoftUpdate::RunningProgramName() {
+    const std::string file = platform::ProgramFile();
+    return file.substr(file.rfind('/') + 1);
 }
 
 std::string TSoftUpdate::PendingFile() {

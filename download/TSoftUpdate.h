@@ -62,7 +62,9 @@ public:
     explicit TSoftUpdate(net::TAppLog* log = nullptr);
 
     // Fetches the update list and runs SelectUpdates on it, then fills
-    // DownloadList. True when records remain pending. False without a list:
+    // DownloadList. True when records remain pending. UpdateMode stays
+    // "Hint" instead of "Auto" while a "fu.dat" is there (an updater that
+    // could not finish), so the program does not end itself at every start. False without a list:
     // no answer, a body without the trailer 71 8E 01 00, or data that does
     // not unzip; nothing changes then (ListReceived() tells these apart from
     // "no update"). A stop request ends the quiet downloads and the request
@@ -122,6 +124,9 @@ public:
     // set otherwise.
     void SetRunningProgram(std::string path) { runningProgram_ = std::move(path); }
 
+    // The file name of the running program ("quendic"): what fu is told to
+    // wait for and start again, and the name of its run lock.
+    static std::string RunningProgramName();
     // Native path of "fu.dat".
     static std::string PendingFile();
     // The updater's command line: the quoted path of "fu" in the program
