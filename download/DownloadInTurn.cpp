@@ -20,6 +20,8 @@ size_t DownloadInTurn(const std::vector<std::string>& list, const std::vector<st
             std::future<InstallResult> outcome = finished.get_future();
             if (item.Start(servers, log,
                            [&finished](const InstallResult& r) { finished.set_value(r); })) {
+                if (handlers.Started)
+                    handlers.Started(i, item);
                 while (outcome.wait_for(handlers.ProgressInterval) != std::future_status::ready)
                     if (handlers.Progress)
                         handlers.Progress(i, item);

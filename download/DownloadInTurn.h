@@ -15,9 +15,11 @@ namespace download {
 
 class DLItem;
 
-// What DownloadInTurn reports: Progress while an item runs (`index` in the
-// list, the item with its counters), Finished once per item.
+// What DownloadInTurn reports: Started when an item has begun, Progress
+// while it runs (`index` in the list, the item with its counters), Finished
+// once per item (also for one that could not start).
 struct DownloadInTurnHandlers {
+    std::function<void(size_t index, const DLItem& item)> Started;
     std::function<void(size_t index, const DLItem& item)> Progress;
     std::function<void(size_t index, const InstallResult& result)> Finished;
     std::chrono::milliseconds ProgressInterval{500};

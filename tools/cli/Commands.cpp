@@ -12,6 +12,8 @@ std::span<const Command> AllCommands() {
         Command{"show", "print the full entry of a headword as the vocabulary window lays it out",
                 RunShow},
         Command{"download", "list, download and install vocabulary packages", RunDownload},
+        Command{"update", "bring the program's files up to date from the service (--check: list)",
+                RunUpdate},
         Command{"cdf", "inspect a compound data file (list, get)", RunCdf},
         Command{"help", "print the help document as the help window lays it out", RunHelp},
         Command{"packages", "list the service's vocabulary packages, installed or missing",

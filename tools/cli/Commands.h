@@ -45,5 +45,6 @@ int RunShow(const CommandArgs& args);
 int RunHelp(const CommandArgs& args);
 int RunPackages(const CommandArgs& args);
 int RunDownload(const CommandArgs& args);
+int RunUpdate(const CommandArgs& args);
 
 } // namespace tools

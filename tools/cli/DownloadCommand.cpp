@@ -4,19 +4,15 @@
 #include "tools/cli/Commands.h"
 #include "tools/cli/TerminalDisplay.h"
 
-#include "download/DLItem.h"
 #include "download/PackageList.h"
-#include "download/ProgressText.h"
 #include "download/ServerList.h"
 #include "net/Protocol.h"
 #include "net/TAppLog.h"
 #include "platform/Gbk.h"
 #include "platform/Text.h"
 
-#include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <future>
 #include <map>
 
 namespace tools {
@@ -34,54 +30,12 @@ constexpr const char* kDownloadUsage =
     "exit status: 0 every package asked for is installed, 1 some failed, 2 bad\n"
     "usage or the service cannot be reached\n";
 
-constexpr auto kProgressInterval = std::chrono::milliseconds(500);
-
 int BadUsage(const std::string& problem) {
     return UsageError("download", problem, kDownloadUsage);
 }
 
 std::string PackageId(uint32_t number) {
     return platform::HexNumber(number, 2);
-}
-
-// Downloads one package and waits for its end; true when it was installed.
-bool DownloadPackage(const download::Package& package, const std::string& counter,
-                     const std::vector<std::string>& servers, net::TAppLog& log,
-                     TerminalDisplay& display) {
-    const std::optional<download::DownloadListEntry> entry =
-        download::DownloadListEntry::Parse(package.Record);
-    const std::string name = PackageId(package.Number) + " " + platform::GbkToUtf8(package.Name);
-    if (!entry) {
-        display.Line(counter + name + ": the package list gives no usable size or checksum");
-        return false;
-    }
-    download::DLItem item(*entry);
-    std::promise<download::InstallResult> finished;
-    std::future<download::InstallResult> outcome = finished.get_future();
-    if (!item.Start(servers, &log,
-                    [&finished](const download::InstallResult& r) { finished.set_value(r); })) {
-        display.Line(counter + name + ": cannot be downloaded");
-        return false;
-    }
-    if (!display.Interactive())
-        display.Line(counter + name + ": downloading " + std::to_string(entry->FS) + " bytes");
-    while (outcome.wait_for(kProgressInterval) != std::future_status::ready) {
-        const download::ItemProgress progress = download::MakeItemProgress(
-            item.Received(), entry->FS, download::DLItem::NowTick() - item.StartTick());
-        display.Progress(counter + name + "  " + progress.Percent + "%  " +
-                         platform::GbkToUtf8(progress.Speed) + "  " +
-                         platform::GbkToUtf8(progress.Remaining));
-    }
-    item.Wait();
-    const download::InstallResult result = outcome.get();
-    const int64_t elapsed = download::DLItem::NowTick() - item.StartTick();
-    if (!result.Ok) {
-        display.Line(counter + name + ": failed: " + result.Problem);
-        return false;
-    }
-    display.Line(counter + name + ": installed, " + std::to_string(entry->FS) + " bytes in " +
-                 platform::GbkToUtf8(download::DurationText(elapsed / 1000)));
-    return true;
 }
 
 } // namespace
@@ -142,14 +96,15 @@ int RunDownload(const CommandArgs& args) {
     // A write beyond a file size limit fails the item; it must not end the
     // program.
     std::signal(SIGXFSZ, SIG_IGN);
-    net::TAppLog log;
-    size_t failed = 0;
+    std::vector<std::string> records;
+    std::vector<std::string> labels;
     for (size_t i = 0; i < chosen.size(); ++i) {
-        const std::string counter =
-            "[" + std::to_string(i + 1) + "/" + std::to_string(chosen.size()) + "] ";
-        if (!DownloadPackage(*chosen[i], counter, servers.Servers, log, display))
-            ++failed;
+        records.push_back(chosen[i]->Record);
+        labels.push_back("[" + std::to_string(i + 1) + "/" + std::to_string(chosen.size()) + "] " +
+                         PackageId(chosen[i]->Number) + " " + platform::GbkToUtf8(chosen[i]->Name));
     }
+    net::TAppLog log;
+    const size_t failed = display.DownloadInTurn(records, labels, servers.Servers, log);
     if (failed > 0) {
         display.Line(std::to_string(failed) + " of " + std::to_string(chosen.size()) +
                      " packages failed; run again to fetch the rest");

@@ -1,5 +1,8 @@
 #include "tools/cli/TerminalDisplay.h"
 
+#include "download/DLItem.h"
+#include "download/DownloadInTurn.h"
+#include "download/ProgressText.h"
 #include "download/TFileDL.h"
 #include "platform/Gbk.h"
 
@@ -25,6 +28,40 @@ void TerminalDisplay::Progress(const std::string& line) {
     std::fputs(shown.c_str(), stderr);
     std::fflush(stderr);
     shownWidth_ = line.size();
+}
+
+void TerminalDisplay::ItemProgress(const std::string& label, const download::DLItem& item) {
+    const download::ItemProgress progress = download::MakeItemProgress(
+        item.Received(), item.Entry().FS, download::DLItem::NowTick() - item.StartTick());
+    Progress(label + "  " + progress.Percent + "%  " + platform::GbkToUtf8(progress.Speed) + "  " +
+             platform::GbkToUtf8(progress.Remaining));
+}
+
+size_t TerminalDisplay::DownloadInTurn(const std::vector<std::string>& list,
+                                       const std::vector<std::string>& labels,
+                                       const std::vector<std::string>& servers, net::TAppLog& log) {
+    int64_t started = download::DLItem::NowTick();
+    download::DownloadInTurnHandlers handlers;
+    handlers.Started = [&](size_t i, const download::DLItem& item) {
+        started = item.StartTick();
+        if (!interactive_)
+            Line(labels[i] + ": downloading " + std::to_string(item.Entry().FS) + " bytes");
+    };
+    handlers.Progress = [&](size_t i, const download::DLItem& item) {
+        ItemProgress(labels[i], item);
+    };
+    handlers.Finished = [&](size_t i, const download::InstallResult& result) {
+        if (!result.Ok) {
+            Line(labels[i] + ": failed: " + result.Problem);
+            return;
+        }
+        const download::DownloadListEntry entry =
+            download::DownloadListEntry::Parse(list[i]).value_or(download::DownloadListEntry{});
+        const int64_t elapsed = download::DLItem::NowTick() - started;
+        Line(labels[i] + ": installed, " + std::to_string(entry.FS) + " bytes in " +
+             platform::GbkToUtf8(download::DurationText(elapsed / 1000)));
+    };
+    return download::DownloadInTurn(list, servers, &log, handlers);
 }
 
 void TerminalDisplay::Line(const std::string& line) {
