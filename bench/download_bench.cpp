@@ -20,6 +20,7 @@
 // build's sample. For the full dictionary:
 //   build/bin/quendic-mkdict --full --out F --service F-service
 //   QUENDIC_BENCH_PROGRAM=F QUENDIC_BENCH_SERVICE=F-service build/bench/download_bench
+#include "BenchService.h"
 #include "core/EntryFetch.h"
 #include "core/ServiceData.h"
 #include "core/TaggedText.h"
@@ -192,17 +193,7 @@ private:
             serviceFolder = MakeBigServiceFolder(root_ + "service/");
         Use();
 
-        standin::ServiceOptions options;
-        options.DataFolder = serviceFolder;
-        options.Port = 0;
-        options.Database = root_ + "service.db";
-        options.AccessLog = false;
-        service_ = std::make_unique<standin::ServiceServer>(options);
-        if (!service_->Start())
-            std::abort();
-        storage::TCDF data(program_ + "sd.102");
-        storage::Stream base = service_->BaseUrl();
-        data.AddStream(core::kServiceBaseMember, base);
+        service_ = bench::StartService(serviceFolder, root_ + "service.db");
 
         const std::optional<std::vector<download::Package>> packages = download::FetchPackages();
         if (!packages || packages->empty())

@@ -95,6 +95,10 @@ bool HasCrc(const std::string& path, std::string_view crcText) {
     return platform::EqualIgnoringAsciiCase(platform::HexNumber(core::FileCrc(path)), crcText);
 }
 
+bool OutOfDate(const UpdateTarget& target, std::string_view record) {
+    return target.Refusal.empty() && !HasCrc(target.Current, core::GetTagValue(record, "FCrc"));
+}
+
 } // namespace
 
 TSoftUpdate::TSoftUpdate(net::TAppLog* log) : log_(log), runningProgram_(platform::ProgramFile()) {}
@@ -166,8 +170,7 @@ std::string TSoftUpdate::CopyPath(std::string_view record) const {
 }
 
 bool TSoftUpdate::NeedsUpdate(std::string_view record) const {
-    const UpdateTarget target = Target(record);
-    return target.Refusal.empty() && !HasCrc(target.Current, core::GetTagValue(record, "FCrc"));
+    return OutOfDate(Target(record), record);
 }
 
 bool TSoftUpdate::CopyIsValid(std::string_view record) const {
@@ -273,9 +276,10 @@ bool TSoftUpdate::SelectUpdates(const std::vector<std::string>& lines, std::stop
         const std::string& record = pendingList_[i];
         if (i > 0 && Lfnc(record) == Lfnc(pendingList_[i - 1]))
             continue;
-        if (!NeedsUpdate(record))
+        const UpdateTarget target = Target(record);
+        if (!OutOfDate(target, record))
             continue;
-        if (Target(record).ProgramFile && !programFolderWritable) {
+        if (target.ProgramFile && !programFolderWritable) {
             ++skippedProgramFiles_;
             continue;
         }
@@ -348,7 +352,7 @@ bool TSoftUpdate::ApplyUpdates() {
     for (const std::string& record : pendingList_) {
         const UpdateTarget target = Target(record);
         const std::string copy = CopyPath(record);
-        if (!target.Refusal.empty() || ::access(copy.c_str(), F_OK) != 0 || !NeedsUpdate(record))
+        if (::access(copy.c_str(), F_OK) != 0 || !OutOfDate(target, record))
             continue;
         if (!CopyIsValid(record)) {
             Log("update: the copy " + copy + " does not have the CRC of " + target.Relative);
