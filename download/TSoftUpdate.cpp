@@ -240,6 +240,7 @@ bool TSoftUpdate::SelectUpdates(const std::vector<std::string>& lines, std::stop
     pendingList_.clear();
     updateMode_.clear();
     skippedProgramFiles_ = 0;
+    refusedRecords_ = 0;
     const std::string clientId = platform::HexNumber(net::TShakeHand().GetClientId());
     const std::string programFolder = platform::ProgramFolder();
     for (const std::string& line : lines) {
@@ -254,6 +255,7 @@ bool TSoftUpdate::SelectUpdates(const std::vector<std::string>& lines, std::stop
         const UpdateTarget target = Target(line);
         if (!target.Refusal.empty()) {
             Log("update: record refused (" + target.Refusal + "): " + line);
+            ++refusedRecords_;
             continue;
         }
         const std::string lfnc = platform::HexNumber(

@@ -115,6 +115,10 @@ public:
     // Out-of-date program files the last SelectUpdates skipped because the
     // program folder may not be written (a packaged install).
     size_t SkippedProgramFiles() const { return skippedProgramFiles_; }
+    // Records of this installation the last SelectUpdates refused because
+    // they would write outside the folders an update may write (each is in
+    // the log).
+    size_t RefusedRecords() const { return refusedRecords_; }
 
     // With false, quiet records stay pending instead of being installed, so
     // that a check changes no file. On by default.
@@ -154,6 +158,7 @@ private:
     bool listReceived_ = false;
     bool quietInstall_ = true;
     size_t skippedProgramFiles_ = 0;
+    size_t refusedRecords_ = 0;
 };
 
 } // namespace download

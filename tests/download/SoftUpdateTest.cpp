@@ -177,6 +177,7 @@ TEST_F(UpdateTest, HostileListWritesNothingOutsideTheProgramFolder) {
     EXPECT_EQ(ReadFile(folders_ / "fine.dat"), "fine");
     EXPECT_EQ(OutsideFiles(), before);
     EXPECT_EQ(CountContaining(Log(), "record refused"), 2 * hostile.size());
+    EXPECT_EQ(update_.RefusedRecords(), 2 * hostile.size());
     EXPECT_FALSE(update_.ApplyUpdates());
     EXPECT_EQ(OutsideFiles(), before);
 }

@@ -79,6 +79,11 @@ int RunUpdate(const CommandArgs& args) {
                      "update list");
         return kExitFailure;
     }
+    if (update.RefusedRecords() > 0)
+        display.Line(std::to_string(update.RefusedRecords()) +
+                     " records of the update list were refused: they would write outside the "
+                     "program and user folders (the log " +
+                     log.FileName() + " names them)");
     if (update.SkippedProgramFiles() > 0)
         display.Line(std::to_string(update.SkippedProgramFiles()) +
                      " program files are out of date; the package manager updates them");
