@@ -57,6 +57,8 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
     posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0600);
     ProgramRun run;
+    rusage own{};
+    ::getrusage(RUSAGE_SELF, &own);
     pid_t pid = 0;
     const int spawned =
         posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
@@ -67,7 +69,7 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
     rusage usage{};
     if (::wait4(pid, &status, 0, &usage) == pid && WIFEXITED(status))
         run.Exit = WEXITSTATUS(status);
-    run.PeakKiB = usage.ru_maxrss;
+    run.PeakKiB = usage.ru_maxrss > own.ru_maxrss ? usage.ru_maxrss : 0;
     run.Out = ReadAll(outFile);
     run.Err = ReadAll(errFile);
     ::unlink(outFile.c_str());

@@ -14,6 +14,9 @@ struct ProgramRun {
     int Exit = -1;
     std::string Out;
     std::string Err;
+    // Linux counts the memory of the spawning process (this test, large under
+    // the sanitizers) into the child's peak, so a peak no higher than this
+    // process's own before the spawn says nothing about the child and is 0.
     long PeakKiB = 0;
 };
 
