@@ -2,20 +2,14 @@
 
 #include "platform/Text.h"
 
-#include <curl/curl.h>
+#include "platform/CurlLibrary.h"
 
 #include <charconv>
 #include <fstream>
-#include <mutex>
 
 namespace platform {
 
 namespace {
-
-void GlobalInit() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
 
 // What the header callback learns about the final reply. Redirects and
 // interim replies each start a new status line, which resets it.
@@ -107,53 +101,63 @@ int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     return 0;
 }
 
-// Lets the request's `cancelled` stop the transfer; curl asks it at least
-// once a second, also while nothing arrives.
-void WatchCancel(CURL* handle, Transfer& transfer) {
-    if (!transfer.request->cancelled)
-        return;
-    curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, OnProgress);
-    curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &transfer);
-    curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
-}
-
 // Owns one easy handle and its header list for the length of a call.
 class EasyHandle {
 public:
-    EasyHandle() : handle_(curl_easy_init()) {}
+    // `curl` must not be null.
+    explicit EasyHandle(const CurlLibrary* curl) : curl_(curl), handle_(curl->EasyInit()) {}
     ~EasyHandle() {
         if (headers_)
-            curl_slist_free_all(headers_);
+            curl_->SlistFreeAll(headers_);
         if (handle_)
-            curl_easy_cleanup(handle_);
+            curl_->EasyCleanup(handle_);
     }
     EasyHandle(const EasyHandle&) = delete;
     EasyHandle& operator=(const EasyHandle&) = delete;
 
     CURL* get() const { return handle_; }
 
+    template <typename Value> void Set(CURLoption option, Value value) {
+        curl_->EasySetopt(handle_, option, value);
+    }
+    template <typename Value> CURLcode Get(CURLINFO info, Value* value) {
+        return curl_->EasyGetinfo(handle_, info, value);
+    }
+    CURLcode Perform() { return curl_->EasyPerform(handle_); }
+
     // The settings every request shares: agent, no cache, time-outs.
     void Prepare(const std::string& url, const HttpRequest& request) {
-        headers_ = curl_slist_append(headers_, "Cache-Control: no-cache");
-        headers_ = curl_slist_append(headers_, "Pragma: no-cache");
-        curl_easy_setopt(handle_, CURLOPT_URL, url.c_str());
-        curl_easy_setopt(handle_, CURLOPT_USERAGENT, request.agent.c_str());
-        curl_easy_setopt(handle_, CURLOPT_HTTPHEADER, headers_);
-        curl_easy_setopt(handle_, CURLOPT_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(handle_, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(handle_, CURLOPT_FOLLOWLOCATION, 1L);
-        curl_easy_setopt(handle_, CURLOPT_MAXREDIRS, 10L);
-        curl_easy_setopt(handle_, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(handle_, CURLOPT_CONNECTTIMEOUT, request.connectTimeoutSeconds);
-        curl_easy_setopt(handle_, CURLOPT_LOW_SPEED_LIMIT, request.lowSpeedBytes);
-        curl_easy_setopt(handle_, CURLOPT_LOW_SPEED_TIME, request.lowSpeedSeconds);
-        curl_easy_setopt(handle_, CURLOPT_TIMEOUT, request.totalTimeoutSeconds);
+        headers_ = curl_->SlistAppend(headers_, "Cache-Control: no-cache");
+        headers_ = curl_->SlistAppend(headers_, "Pragma: no-cache");
+        Set(CURLOPT_URL, url.c_str());
+        Set(CURLOPT_USERAGENT, request.agent.c_str());
+        Set(CURLOPT_HTTPHEADER, headers_);
+        Set(CURLOPT_PROTOCOLS_STR, "http,https");
+        Set(CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+        Set(CURLOPT_FOLLOWLOCATION, 1L);
+        Set(CURLOPT_MAXREDIRS, 10L);
+        Set(CURLOPT_NOSIGNAL, 1L);
+        Set(CURLOPT_CONNECTTIMEOUT, request.connectTimeoutSeconds);
+        Set(CURLOPT_LOW_SPEED_LIMIT, request.lowSpeedBytes);
+        Set(CURLOPT_LOW_SPEED_TIME, request.lowSpeedSeconds);
+        Set(CURLOPT_TIMEOUT, request.totalTimeoutSeconds);
     }
 
 private:
+    const CurlLibrary* curl_;
     CURL* handle_;
     curl_slist* headers_ = nullptr;
 };
+
+// Lets the request's `cancelled` stop the transfer; curl asks it at least
+// once a second, also while nothing arrives.
+void WatchCancel(EasyHandle& easy, Transfer& transfer) {
+    if (!transfer.request->cancelled)
+        return;
+    easy.Set(CURLOPT_XFERINFOFUNCTION, OnProgress);
+    easy.Set(CURLOPT_XFERINFODATA, &transfer);
+    easy.Set(CURLOPT_NOPROGRESS, 0L);
+}
 
 } // namespace
 
@@ -166,9 +170,11 @@ std::string HttpAddress(std::string_view address) {
 
 HttpReply HttpFetch(std::string_view address, const HttpRequest& request,
                     const HttpDataHandler& onData) {
-    GlobalInit();
     HttpReply reply;
-    EasyHandle easy;
+    const CurlLibrary* curl = Curl();
+    if (curl == nullptr)
+        return reply;
+    EasyHandle easy(curl);
     if (!easy.get())
         return reply;
     std::string url = HttpAddress(address);
@@ -180,17 +186,17 @@ HttpReply HttpFetch(std::string_view address, const HttpRequest& request,
     std::string range;
     if (request.start >= 1) {
         range = std::to_string(request.start) + "-";
-        curl_easy_setopt(easy.get(), CURLOPT_RANGE, range.c_str());
+        easy.Set(CURLOPT_RANGE, range.c_str());
     }
-    curl_easy_setopt(easy.get(), CURLOPT_HEADERFUNCTION, OnHeader);
-    curl_easy_setopt(easy.get(), CURLOPT_HEADERDATA, &transfer);
-    curl_easy_setopt(easy.get(), CURLOPT_WRITEFUNCTION, OnBody);
-    curl_easy_setopt(easy.get(), CURLOPT_WRITEDATA, &transfer);
-    WatchCancel(easy.get(), transfer);
+    easy.Set(CURLOPT_HEADERFUNCTION, OnHeader);
+    easy.Set(CURLOPT_HEADERDATA, &transfer);
+    easy.Set(CURLOPT_WRITEFUNCTION, OnBody);
+    easy.Set(CURLOPT_WRITEDATA, &transfer);
+    WatchCancel(easy, transfer);
 
-    CURLcode code = curl_easy_perform(easy.get());
+    CURLcode code = easy.Perform();
     long status = 0;
-    curl_easy_getinfo(easy.get(), CURLINFO_RESPONSE_CODE, &status);
+    easy.Get(CURLINFO_RESPONSE_CODE, &status);
     reply.status = status;
     reply.received = transfer.received;
     reply.stopped = transfer.stopped;
@@ -201,23 +207,25 @@ HttpReply HttpFetch(std::string_view address, const HttpRequest& request,
 }
 
 int64_t HttpContentLength(std::string_view address, const HttpRequest& request) {
-    GlobalInit();
-    EasyHandle easy;
+    const CurlLibrary* curl = Curl();
+    if (curl == nullptr)
+        return -1;
+    EasyHandle easy(curl);
     if (!easy.get())
         return -1;
     std::string url = HttpAddress(address);
     easy.Prepare(url, request);
-    curl_easy_setopt(easy.get(), CURLOPT_NOBODY, 1L);
+    easy.Set(CURLOPT_NOBODY, 1L);
     Transfer transfer;
     transfer.request = &request;
-    WatchCancel(easy.get(), transfer);
-    if (curl_easy_perform(easy.get()) != CURLE_OK)
+    WatchCancel(easy, transfer);
+    if (easy.Perform() != CURLE_OK)
         return -1;
     long status = 0;
-    curl_easy_getinfo(easy.get(), CURLINFO_RESPONSE_CODE, &status);
+    easy.Get(CURLINFO_RESPONSE_CODE, &status);
     curl_off_t length = -1;
     if (status < 200 || status > 299 ||
-        curl_easy_getinfo(easy.get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) != CURLE_OK)
+        easy.Get(CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) != CURLE_OK)
         return -1;
     return length >= 0 ? static_cast<int64_t>(length) : -1;
 }

@@ -73,6 +73,35 @@ std::string HexNumber(uint32_t value, int minDigits = 8);
 // not start an empty line.
 std::vector<std::string> SplitLines(std::string_view text);
 
+// One line of a text: bytes Begin .. End - 1, the next line starting at Next.
+struct LineSpan {
+    size_t Begin = 0;
+    size_t End = 0;
+    size_t Next = 0;
+};
+
+// The line of `text` starting at `start` (< text.size()), split as
+// SplitLines splits. Inline: whole members are split into lines as they are
+// read.
+inline LineSpan NextLine(std::string_view text, size_t start) {
+    size_t stop = start;
+    while (stop < text.size() && text[stop] != '\r' && text[stop] != '\n')
+        ++stop;
+    if (stop == text.size())
+        return {start, text.size(), text.size()};
+    size_t next = stop + 1;
+    if (text[stop] == '\r' && next < text.size() && text[next] == '\n')
+        ++next;
+    return {start, stop, next};
+}
+
+// Steps over up to `count` lines from the line start `start`, lowering
+// `count` by the lines passed, and returns the start of the line it stopped
+// at. Unless `textEnds`, a line is passed only when its whole break is seen
+// (the text may be the first piece of a longer one). Many times faster than
+// NextLine for lines that are only counted.
+size_t SkipLines(std::string_view text, size_t start, uint64_t& count, bool textEnds);
+
 // The lines joined with CR LF between them (none after the last).
 std::string JoinCrLf(const std::vector<std::string>& lines);
 

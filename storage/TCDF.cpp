@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <new>
 #include <sys/file.h>
@@ -266,7 +267,7 @@ bool TCDF::ReadStreamById(uint32_t id, Stream& stream) {
     return lastStatus_ == ReadStatus::Ok;
 }
 
-ReadStatus TCDF::ReadMember(uint32_t id, Stream& stream) {
+template <typename Read> ReadStatus TCDF::WithMember(uint32_t id, Read read) {
     header_.Id = id;
     if (!FileExists(fileName_))
         return ReadStatus::Absent;
@@ -292,42 +293,92 @@ ReadStatus TCDF::ReadMember(uint32_t id, Stream& stream) {
         if (found.Id != id)
             continue;
         header_ = found;
-        if (found.Size == 0)
-            return ReadStatus::Ok;
         // Never allocate what the file cannot hold.
         if (found.Size > *length - foundOffset_ - kHeaderSize)
             return ReadStatus::Damaged;
-        const uint64_t dataOffset = foundOffset_ + kHeaderSize;
-        if (found.CodeType == 2) {
-            // The length word states the decoded size: checked against the
-            // limit before anything is inflated.
-            char word[4];
-            if (found.Size < 4 || !file.ReadAt(dataOffset, word, 4))
-                return ReadStatus::Damaged;
-            if (platform::ReadLe32(std::string_view(word, 4), 0) > readLimit_)
-                return ReadStatus::TooLarge;
-        } else if (found.Size > readLimit_) {
-            return ReadStatus::TooLarge;
-        }
-        Stream data(found.Size, '\0');
-        if (!file.ReadAt(dataOffset, data.data(), data.size()))
-            return ReadStatus::Unreadable;
-        if (found.CodeType == 128) {
-            coder_.Key = found.Id;
-            coder_.Decode(20, data);
-        } else if (found.CodeType == 2) {
-            // Type-2 data that does not inflate (a zero length word included:
-            // no append writes one) is damaged; its stored bytes are not the
-            // member.
-            if (!UnzipStream(data))
-                return ReadStatus::Damaged;
-        } else {
-            coder_.Decode(found.CodeType, data);
-        }
-        stream.swap(data);
-        return ReadStatus::Ok;
+        return read(file, foundOffset_ + kHeaderSize, found);
     }
     return ReadStatus::Absent;
+}
+
+ReadStatus TCDF::ReadMember(uint32_t id, Stream& stream) {
+    return WithMember(
+        id, [&](const platform::FileHandle& file, uint64_t dataOffset, const CdfHeader& found) {
+            if (found.Size == 0)
+                return ReadStatus::Ok;
+            if (found.CodeType == 2) {
+                // The length word states the decoded size: checked against the
+                // limit before anything is inflated.
+                char word[4];
+                if (found.Size < 4 || !file.ReadAt(dataOffset, word, 4))
+                    return ReadStatus::Damaged;
+                if (platform::ReadLe32(std::string_view(word, 4), 0) > readLimit_)
+                    return ReadStatus::TooLarge;
+            } else if (found.Size > readLimit_) {
+                return ReadStatus::TooLarge;
+            }
+            Stream data(found.Size, '\0');
+            if (!file.ReadAt(dataOffset, data.data(), data.size()))
+                return ReadStatus::Unreadable;
+            if (found.CodeType == 128) {
+                coder_.Key = found.Id;
+                coder_.Decode(20, data);
+            } else if (found.CodeType == 2) {
+                // Type-2 data that does not inflate (a zero length word included:
+                // no append writes one) is damaged; its stored bytes are not the
+                // member.
+                if (!UnzipStream(data))
+                    return ReadStatus::Damaged;
+            } else {
+                coder_.Decode(found.CodeType, data);
+            }
+            stream.swap(data);
+            return ReadStatus::Ok;
+        });
+}
+
+bool TCDF::ReadMemberHeader(uint32_t number, CdfHeader& header) {
+    lastStatus_ = WithMember(NameToId(NumberName(number)),
+                             [&](const platform::FileHandle&, uint64_t, const CdfHeader& found) {
+                                 header = found;
+                                 return ReadStatus::Ok;
+                             });
+    return lastStatus_ == ReadStatus::Ok;
+}
+
+bool TCDF::ReadStreamPart(uint32_t number, uint64_t offset, size_t length, Stream& part,
+                          uint64_t& memberSize) {
+    const uint32_t id = NameToId(NumberName(number));
+    bool whole = false;
+    try {
+        lastStatus_ = WithMember(id, [&](const platform::FileHandle& file, uint64_t dataOffset,
+                                         const CdfHeader& found) {
+            if (!TCode::StoresUnchanged(found.CodeType)) {
+                whole = true; // decoded below, outside the lock
+                return ReadStatus::Ok;
+            }
+            memberSize = found.Size;
+            // Into the caller's buffer: pieces read one after another reuse it.
+            part.resize(offset < found.Size
+                            ? static_cast<size_t>(std::min<uint64_t>(length, found.Size - offset))
+                            : 0);
+            if (!file.ReadAt(dataOffset + offset, part.data(), part.size())) {
+                part.clear();
+                return ReadStatus::Unreadable;
+            }
+            return ReadStatus::Ok;
+        });
+    } catch (const std::bad_alloc&) {
+        lastStatus_ = ReadStatus::TooLarge;
+    }
+    if (lastStatus_ != ReadStatus::Ok || !whole)
+        return lastStatus_ == ReadStatus::Ok;
+    Stream data;
+    if (!ReadStreamById(id, data))
+        return false;
+    memberSize = data.size();
+    part = offset < data.size() ? data.substr(static_cast<size_t>(offset), length) : Stream();
+    return true;
 }
 
 bool TCDF::ReadStream(std::string_view name, Stream& stream) {

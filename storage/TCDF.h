@@ -102,6 +102,16 @@ public:
     bool ReadInteger(uint32_t number, uint32_t& value);
     bool ReadToFile(std::string_view name, const std::string& filePath);
     bool ReadToFile(uint32_t number, const std::string& filePath);
+    // The header of a member's newest record, its data checked to lie in the
+    // file; false when there is none.
+    bool ReadMemberHeader(uint32_t number, CdfHeader& header);
+    // Bytes offset .. offset + length - 1 of a member's decoded bytes (fewer
+    // where the member ends first) and the decoded size. A member stored
+    // unchanged is read in part, any other is decoded whole first. False as
+    // for ReadStream; `part` is then empty or untouched. `part` keeps its
+    // capacity, so a caller reading piece after piece reuses one buffer.
+    bool ReadStreamPart(uint32_t number, uint64_t offset, size_t length, Stream& part,
+                        uint64_t& memberSize);
 
     // Index: built by one pass over the headers on first lookup, emptied by
     // every append and change of file. FindMember remembers the offset of the
@@ -113,6 +123,10 @@ public:
     std::vector<CdfRecord> Records() const;
 
 private:
+    // Finds the newest record with `id` under a shared lock and returns
+    // read(file, dataOffset, header) with its data checked to lie in the
+    // file, or why there is no such record.
+    template <typename Read> ReadStatus WithMember(uint32_t id, Read read);
     ReadStatus ReadMember(uint32_t id, Stream& stream);
 
     std::string fileName_;

@@ -48,6 +48,11 @@ uint32_t TCode::KeyForType(uint8_t codeType) const {
     }
 }
 
+bool TCode::StoresUnchanged(uint8_t codeType) {
+    // 24-27 XOR with a zero key.
+    return codeType != 1 && codeType != 2 && !(codeType >= 20 && codeType <= 23) && codeType != 128;
+}
+
 bool TCode::Encode(uint8_t codeType, Stream& stream) {
     if (codeType == 1) {
         XorWords(stream, 0xFFFFFFFFu);

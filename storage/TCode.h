@@ -24,6 +24,10 @@ public:
     bool Decode(uint8_t codeType, Stream& stream);
 
     uint32_t KeyForType(uint8_t codeType) const;
+
+    // True for the types whose stored bytes are the plain bytes, so any part
+    // of a member can be read without the rest.
+    static bool StoresUnchanged(uint8_t codeType);
 };
 
 // Type 2. ZipStream: false on an empty stream. UnzipStream: false on an empty

@@ -24,6 +24,8 @@ protected:
             {"banana", Gbk("香蕉")},
         };
         members_ = testing_voc::BuildVocMembers(entries);
+        members_.Forms = Gbk("apples\tapple\t复数\r\nbananas\tbanana\t复数\r\n");
+        members_.Present[7] = true;
     }
     static std::string Gbk(std::string_view utf8) { return platform::Utf8ToGbk(utf8); }
 
@@ -31,8 +33,11 @@ protected:
         ASSERT_TRUE(testing_voc::WriteVoc(folders_ / "voc.dat", members));
     }
 
-    ProgramRun Run(const std::vector<std::string>& args) {
-        return testsupport::RunProgram(QUENDIC_CLI_PATH, args, folders_);
+    // Runs the program with `args`; `input` is its stdin, `environment`
+    // adds "NAME=value" entries to its environment.
+    ProgramRun Run(const std::vector<std::string>& args, const std::string& input = {},
+                   const std::vector<std::string>& environment = {}) {
+        return testsupport::RunProgram(QUENDIC_CLI_PATH, args, folders_, input, environment);
     }
 
     static std::string Item(std::string headword, std::string_view gloss) {
@@ -130,6 +135,44 @@ TEST_F(SearchCliTest, TagsInIndexTextStayInTheirField) {
     // Padded to 30 bytes of GBK, where "＜" and "＞" take two.
     EXPECT_EQ(run.Out, Item("apply", "应用＜/Cn＞＜En＞x") + "apple＜/En＞＜Cn＞evil" +
                            std::string(8, ' ') + " 苹果\n");
+}
+
+TEST_F(SearchCliTest, FormAndSuggestionLinesAreMarked) {
+    WriteIndex(members_);
+    ProgramRun run = Run({"search", "bananas"});
+    EXPECT_EQ(run.Exit, 0) << run.Err;
+    EXPECT_EQ(run.Out, "[form] bananas → banana (banana 的复数)\n");
+    // Suggestions alone find nothing: exit 1, but they are printed.
+    run = Run({"search", "bananna"});
+    EXPECT_EQ(run.Exit, 1);
+    EXPECT_EQ(run.Out, "[suggestion] " + Item("banana", "香蕉"));
+    // The filter hint is the window's: a script sees no line for it.
+    run = Run({"search", "apple", "p"});
+    EXPECT_EQ(run.Out, "");
+}
+
+TEST_F(SearchCliTest, DashAnswersEveryLineOfStdinInTurn) {
+    WriteIndex(members_);
+    ProgramRun run = Run({"search", "-"}, "app\r\nzebra\n\n苹果\napples\n");
+    EXPECT_EQ(run.Exit, 1) << run.Err; // zebra and the empty line found nothing
+    EXPECT_EQ(run.Out, Item("apple", "苹果") + Item("Apple", "苹果公司") +
+                           Item("applet", "小程序  小应用") + "\n" + "\n" + "\n" +
+                           Item("apple", "苹果") + Item("Apple", "苹果公司") + "\n" +
+                           "[form] apples → apple (apple 的复数)\n\n");
+    run = Run({"search", "--phrases", "-"}, "app\n");
+    EXPECT_EQ(run.Exit, 0);
+    EXPECT_EQ(run.Out, Item("apple pie", "苹果派") + "\n");
+    // Nothing on stdin: nothing to answer.
+    EXPECT_EQ(Run({"search", "-"}).Out, "");
+}
+
+TEST_F(SearchCliTest, SearchingLoadsNoNetworkLibrary) {
+    WriteIndex(members_);
+    // The dynamic linker names every library it loads.
+    ProgramRun run = Run({"search", "apple"}, {}, {"LD_DEBUG=libs"});
+    EXPECT_EQ(run.Exit, 0);
+    EXPECT_NE(run.Err.find("libstdc++"), std::string::npos) << run.Err;
+    EXPECT_EQ(run.Err.find("libcurl"), std::string::npos);
 }
 
 TEST_F(SearchCliTest, MissingTextIsBadUsage) {

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,6 +23,10 @@ namespace testing_voc {
 struct VocEntry {
     std::string Headword; // GBK, no line breaks
     std::string Gloss;    // GBK, line breaks written "<0D0A>"
+    // With a rank for every entry, member 6 holds them and the posting runs
+    // list lines by rank; otherwise runs are in line order and there is no
+    // member 6.
+    std::optional<uint32_t> Rank = std::nullopt;
 };
 
 struct VocMembers {
@@ -31,7 +36,9 @@ struct VocMembers {
     std::vector<std::string> PairBuckets;
     std::string CnCharTable; // 32768 entries of offset, count (LE32 each)
     std::string CnPostings;  // LE32 line numbers
-    std::array<bool, 6> Present{true, true, true, true, true, true};
+    std::string Ranks;       // LE32 per line (member 6)
+    std::string Forms;       // the forms table (member 7)
+    std::array<bool, 8> Present{true, true, true, true, true, true, false, false};
 };
 
 inline char UpperByte(char c) {
@@ -88,8 +95,12 @@ inline VocMembers BuildVocMembers(std::vector<VocEntry> unsorted) {
     std::map<std::string, std::pair<uint32_t, uint32_t>> pairs; // prefix -> start, count
     std::array<std::pair<uint32_t, uint32_t>, 26> letters{};
     std::map<uint32_t, std::vector<uint32_t>> runs;
+    const bool ranked = !entries.empty() && std::all_of(entries.begin(), entries.end(),
+                                                        [](const VocEntry& e) { return e.Rank; });
     for (uint32_t line = 0; line < entries.size(); ++line) {
         const VocEntry& entry = entries[line];
+        if (ranked)
+            PutLe32(members.Ranks, *entry.Rank);
         members.Headwords.push_back(entry.Headword);
         members.Glosses.push_back(entry.Gloss);
         const std::string upper = UpperText(entry.Headword);
@@ -124,6 +135,14 @@ inline VocMembers BuildVocMembers(std::vector<VocEntry> unsorted) {
                                  std::to_string(letters[n].second) + "</Count" + std::to_string(n) +
                                  ">";
     }
+    if (ranked) {
+        members.Present[6] = true;
+        for (auto& [code, lines] : runs) {
+            std::stable_sort(lines.begin(), lines.end(), [&](uint32_t a, uint32_t b) {
+                return *entries[a].Rank < *entries[b].Rank;
+            });
+        }
+    }
     for (const auto& [prefix, range] : pairs)
         members.PairBuckets.push_back("<EN>" + prefix + "</EN><Index>" +
                                       std::to_string(range.first) + "</Index><Count>" +
@@ -145,10 +164,15 @@ inline bool WriteVoc(const std::string& path, const VocMembers& members) {
     storage::TCDF cdf(path);
     cdf.SetNameSeed(0);
     cdf.SetCodeType(0);
-    const std::array<std::string, 6> data{
-        JoinLines(members.Headwords),   JoinLines(members.Glosses), members.LetterBuckets,
-        JoinLines(members.PairBuckets), members.CnCharTable,        members.CnPostings};
-    for (uint32_t number = 0; number < 6; ++number) {
+    const std::array<std::string, 8> data{JoinLines(members.Headwords),
+                                          JoinLines(members.Glosses),
+                                          members.LetterBuckets,
+                                          JoinLines(members.PairBuckets),
+                                          members.CnCharTable,
+                                          members.CnPostings,
+                                          members.Ranks,
+                                          members.Forms};
+    for (uint32_t number = 0; number < 8; ++number) {
         if (!members.Present[number])
             continue;
         storage::Stream stream = data[number];

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <sys/wait.h>
 
 namespace {
@@ -148,6 +149,18 @@ TEST_F(ShowCliTest, DamagedInstalledDataExitsTwoNamingTheFile) {
     damaged[damaged.size() - 6 - 3] = 2; // the record's coding type
     storage::test::WriteFileBytes(dif, damaged);
     expectDamage(dif, "location member");
+}
+
+TEST_F(ShowCliTest, DashShowsEveryWordOfStdinInTurn) {
+    const std::string entry = RunCli(folder_.Path(), "show apple").second;
+    ASSERT_FALSE(entry.empty());
+    {
+        std::ofstream input(folder_ / "words.txt", std::ios::binary);
+        input << "apple\npear\r\nApple\n";
+    }
+    auto [exit, out] = RunCli(folder_.Path(), "show - <'" + (folder_ / "words.txt") + "'");
+    EXPECT_EQ(exit, 1); // pear has no entry
+    EXPECT_EQ(out, entry + "\n" + "\n" + entry + "\n");
 }
 
 TEST_F(ShowCliTest, WrapsAtTheRequestedWidth) {

@@ -1,12 +1,13 @@
+#include "platform/Text.h"
 #include "platform/ByteOrder.h"
 #include "platform/FileHandle.h"
-#include "platform/Text.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <random>
 #include <sys/file.h>
 
 namespace platform {
@@ -74,8 +75,8 @@ TEST(ByteOrderTest, ReadsWhatItWrites) {
 }
 
 TEST(FileHandleTest, ClosesOnceAndLocksExclusively) {
-    const std::string path = std::filesystem::temp_directory_path() /
-                             ("quendic-handle-" + std::to_string(::getpid()));
+    const std::string path =
+        std::filesystem::temp_directory_path() / ("quendic-handle-" + std::to_string(::getpid()));
     FileHandle a = FileHandle::Open(path, O_RDWR | O_CREAT | O_TRUNC);
     ASSERT_TRUE(a.IsOpen());
     ASSERT_TRUE(a.WriteAll("0123456789"));
@@ -101,4 +102,45 @@ TEST(FileHandleTest, ClosesOnceAndLocksExclusively) {
 }
 
 } // namespace
+// Line stepping against SplitLines, and SkipLines (which counts breaks
+// sixteen bytes at a time) against stepping, on texts full of CR, LF and
+// CR LF, from every line start, with and without the text's end in sight.
+TEST(LineStepsTest, SkipLinesPassesWhatNextLinePasses) {
+    std::mt19937 random(5);
+    const char alphabet[] = {'a', 'b', '\r', '\n', '\r', '\n', 'c', 'd', 'e', 'f'};
+    for (int round = 0; round < 300; ++round) {
+        std::string text(random() % 120, ' ');
+        for (char& c : text)
+            c = alphabet[random() % (round % 2 == 0 ? 10 : 6)];
+        std::vector<size_t> starts;
+        std::vector<std::string> lines;
+        for (size_t at = 0; at < text.size(); at = NextLine(text, at).Next) {
+            const LineSpan line = NextLine(text, at);
+            starts.push_back(at);
+            lines.push_back(text.substr(line.Begin, line.End - line.Begin));
+        }
+        ASSERT_EQ(lines, SplitLines(text)) << round;
+        for (size_t first = 0; first < starts.size(); ++first) {
+            for (bool textEnds : {true, false}) {
+                const uint64_t wanted = random() % (starts.size() + 3);
+                // Stepping: every line, but unless the text ends there the
+                // last one only when its break is followed by more text.
+                size_t expected = starts[first];
+                uint64_t left = wanted;
+                while (left > 0 && expected < text.size()) {
+                    const LineSpan line = NextLine(text, expected);
+                    if (line.Next == text.size() && !textEnds)
+                        break;
+                    expected = line.Next;
+                    --left;
+                }
+                uint64_t count = wanted;
+                EXPECT_EQ(SkipLines(text, starts[first], count, textEnds), expected)
+                    << round << " from " << first << " skipping " << wanted;
+                EXPECT_EQ(count, left);
+            }
+        }
+    }
+}
+
 } // namespace platform

@@ -278,6 +278,40 @@ TEST_F(TCDFTest, IndexMadeStaleByAnotherWriterIsRebuilt) {
     EXPECT_EQ(v, 66u);
 }
 
+TEST_F(TCDFTest, PartsOfAMemberAreItsDecodedBytes) {
+    Stream plain;
+    for (int i = 0; i < 3000; ++i)
+        plain += static_cast<char>('a' + i % 26);
+    // Stored unchanged (read in part) and coded (decoded whole, then cut).
+    for (int type : {0, 28, 1, 2, 128}) {
+        TCDF writer("parts.dat");
+        writer.SetCodeType(static_cast<uint8_t>(type));
+        Stream s = plain;
+        ASSERT_TRUE(writer.AddStream(static_cast<uint32_t>(type), s)) << type;
+        TCDF reader("parts.dat");
+        for (const auto& [offset, length] :
+             {std::pair<uint64_t, size_t>{0, 10}, {2990, 100}, {1234, 0}, {3000, 5}, {9999, 5}}) {
+            Stream part = "old";
+            uint64_t size = 0;
+            ASSERT_TRUE(
+                reader.ReadStreamPart(static_cast<uint32_t>(type), offset, length, part, size))
+                << type;
+            EXPECT_EQ(size, plain.size()) << type;
+            EXPECT_EQ(part, offset < plain.size() ? plain.substr(offset, length) : "") << type;
+        }
+        CdfHeader header;
+        ASSERT_TRUE(reader.ReadMemberHeader(static_cast<uint32_t>(type), header));
+        EXPECT_EQ(header.CodeType, type);
+        EXPECT_EQ(TCode::StoresUnchanged(header.CodeType), type == 0 || type == 28) << type;
+    }
+    TCDF reader("parts.dat");
+    Stream part;
+    uint64_t size = 0;
+    EXPECT_FALSE(reader.ReadStreamPart(77u, 0, 10, part, size));
+    CdfHeader header;
+    EXPECT_FALSE(reader.ReadMemberHeader(77u, header));
+}
+
 TEST(FindSortedTest, ScansShortListsIgnoringCase) {
     // Unsorted on purpose: a short range is scanned, not bisected.
     const std::vector<std::string> list = {"pear", "apple", "Kiwi", "fig", "date"};

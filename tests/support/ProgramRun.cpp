@@ -22,7 +22,8 @@ std::string ReadAll(const std::string& path) {
 } // namespace
 
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args,
-                      const TestFolders& folders) {
+                      const TestFolders& folders, const std::string& input,
+                      const std::vector<std::string>& extraEnvironment) {
     std::vector<std::string> environment;
     const std::vector<std::pair<std::string, std::string>> overrides = {
         {"QUENDIC_HOME", folders.Path()},
@@ -38,6 +39,7 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
     }
     for (const auto& [name, value] : overrides)
         environment.push_back(name + "=" + value);
+    environment.insert(environment.end(), extraEnvironment.begin(), extraEnvironment.end());
 
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const std::string& arg : args)
@@ -50,8 +52,11 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
 
     const std::string outFile = folders.Path() + ".run-stdout";
     const std::string errFile = folders.Path() + ".run-stderr";
+    const std::string inFile = folders.Path() + ".run-stdin";
+    std::ofstream(inFile, std::ios::binary) << input;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, inFile.c_str(), O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0600);
     posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
@@ -74,6 +79,7 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
     run.Err = ReadAll(errFile);
     ::unlink(outFile.c_str());
     ::unlink(errFile.c_str());
+    ::unlink(inFile.c_str());
     return run;
 }
 

@@ -22,9 +22,11 @@ struct ProgramRun {
 
 // Runs `program` with `args` (no shell) in the folders of `folders`: its
 // environment names them (see TestFolders::ShellAssignments) on top of this
-// process's environment. Waits for it to end.
+// process's environment and `environment` ("NAME=value" entries). `input`
+// is its stdin. Waits for it to end.
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args,
-                      const TestFolders& folders);
+                      const TestFolders& folders, const std::string& input = {},
+                      const std::vector<std::string>& environment = {});
 
 // Runs work(0) .. work(count - 1) at once, each in a child process forked
 // from this one, and waits for all of them. True when every one returned

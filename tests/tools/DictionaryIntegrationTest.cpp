@@ -3,6 +3,7 @@
 // program's own search and base-info reader.
 
 #include "core/TaggedText.h"
+#include "core/WordFinder.h"
 #include "core/WordIndex.h"
 #include "display/PhoneticFont.h"
 #include "platform/Gbk.h"
@@ -353,6 +354,29 @@ TEST_F(DictionaryIntegrationTest, SearchFindsWordsInEnglishAndChinese) {
     ASSERT_TRUE(index.Dispatch("p").Ok());
     ASSERT_EQ(index.ResultList().size(), 1u);
     EXPECT_EQ(GetTagValue(index.ResultList()[0], "En"), "Paris");
+}
+
+TEST_F(DictionaryIntegrationTest, RanksAndFormsLeadFromFormsAndRunsToHeadwords) {
+    storage::TCDF index(out_ + "voc.dat");
+    std::vector<std::string> headwords;
+    std::string ranks;
+    ASSERT_TRUE(index.ReadStrings(0u, headwords));
+    ASSERT_TRUE(index.ReadString(6u, ranks));
+    ASSERT_EQ(ranks.size(), 4 * headwords.size());
+    for (size_t line = 0; line < headwords.size(); ++line) {
+        const uint32_t rank = Little32(ranks, 4 * line);
+        ASSERT_LT(rank, words_.size());
+        EXPECT_EQ(words_[rank].Name, headwords[line]);
+    }
+    // The search reads the forms table: "went" and "ran" lead to their verbs.
+    core::WordFinder finder;
+    ASSERT_TRUE(finder.Load(out_ + "voc.dat"));
+    for (const auto& [form, base] : {std::pair{"went", "go"}, {"ran", "run"}, {"running", "run"}}) {
+        ASSERT_TRUE(finder.Find(form).Ok());
+        ASSERT_FALSE(finder.Rows().empty()) << form;
+        EXPECT_EQ(finder.Rows()[0].Kind, core::RowKind::Form) << form;
+        EXPECT_EQ(finder.Rows()[0].Word, base) << form;
+    }
 }
 
 TEST_F(DictionaryIntegrationTest, BaseInfoAndServiceDataAreReadable) {

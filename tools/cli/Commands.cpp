@@ -3,6 +3,8 @@
 #include <array>
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
+#include <sys/types.h>
 
 namespace tools {
 
@@ -47,6 +49,18 @@ std::string JoinArgs(const CommandArgs& args, size_t first) {
         joined += args[i];
     }
     return joined;
+}
+
+void ForEachInputLine(const std::function<void(const std::string& line)>& onLine) {
+    char* buffer = nullptr;
+    size_t capacity = 0;
+    for (ssize_t length; (length = ::getline(&buffer, &capacity, stdin)) >= 0;) {
+        std::string line(buffer, static_cast<size_t>(length));
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+            line.pop_back();
+        onLine(line);
+    }
+    std::free(buffer);
 }
 
 } // namespace tools

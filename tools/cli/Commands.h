@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -35,6 +36,9 @@ std::optional<int64_t> ParseWholeNumber(std::string_view text, int64_t low, int6
 
 // args[first], args[first + 1], ... joined by single spaces.
 std::string JoinArgs(const CommandArgs& args, size_t first);
+
+// Calls onLine for every line of stdin, without its line break (LF or CR LF).
+void ForEachInputLine(const std::function<void(const std::string& line)>& onLine);
 
 // The registered sub-commands, in the order the usage text lists them.
 std::span<const Command> AllCommands();

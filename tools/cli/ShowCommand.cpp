@@ -16,6 +16,7 @@ namespace {
 
 constexpr const char* kShowUsage =
     "usage: quendic-cli show [--width N] WORD...\n"
+    "       quendic-cli show [--width N] -\n"
     "Prints the full entry of a headword: basic information (phonetics in IPA),\n"
     "example sentences and English definitions, laid out as the vocabulary\n"
     "window shows them and wrapped at N columns (default 80). The entry comes\n"
@@ -23,11 +24,57 @@ constexpr const char* kShowUsage =
     "folder ($QUENDIC_HOME), else from the download servers of the service (with\n"
     "a progress line on stderr) and is then cached; several arguments are joined\n"
     "with single spaces.\n"
+    "With WORD \"-\" every line of stdin is one word; the entries follow each\n"
+    "other in turn, an empty line after each (a word without an entry prints\n"
+    "nothing but that line, and a message on stderr).\n"
     "exit status: 0 entry printed, 1 no source has the word, 2 bad usage, damaged\n"
-    "data or a user folder that cannot be written\n";
+    "data or a user folder that cannot be written. For \"-\": 2 when that\n"
+    "happened for some word, else 1 when some word had no entry, else 0.\n";
 
 int BadUsage(const char* problem) {
     return UsageError("show", problem, kShowUsage);
+}
+
+// Prints the entry of one word (UTF-8), fetched from the service when no
+// local source has it, and returns its exit status. The package goes to this
+// process's own scratch "voc.tmp", so a running program's is left alone.
+int Show(core::EntryFetch& fetch, const std::string& word, int width) {
+    const std::string gbkWord = platform::Utf8ToGbk(word);
+    core::FetchResult result = fetch.ExtractLocalEntry(gbkWord);
+    if (result.Status == core::FetchStatus::Absent) {
+        TerminalDisplay display("show");
+        download::EntryDownloader downloader(display);
+        fetch.SetDownloader(downloader.AsDownloader());
+        result = fetch.DownloadEntry(gbkWord);
+        fetch.SetDownloader({});
+    }
+    switch (result.Status) {
+    case core::FetchStatus::Found:
+        break;
+    case core::FetchStatus::Absent:
+        std::fprintf(stderr, "quendic-cli show: no entry for \"%s\"\n", word.c_str());
+        return kExitNotFound;
+    default:
+        std::fprintf(stderr, "quendic-cli show: %s: %s\n", result.Path.c_str(),
+                     result.Reason.c_str());
+        return kExitFailure;
+    }
+    const std::string packagePath = fetch.EntryTempFile();
+    storage::TCDF package(packagePath);
+    package.SetReadLimit(core::EntryFetch::kEntryRecordLimit);
+    std::string record;
+    const bool read = package.ReadString(0u, record);
+    std::remove(packagePath.c_str());
+    if (!read) {
+        std::fprintf(stderr, "quendic-cli show: the entry package of \"%s\" cannot be read\n",
+                     word.c_str());
+        return kExitFailure;
+    }
+    std::string text;
+    for (const std::string& line : display::RenderEntryText(record, width))
+        text.append(line).append("\n");
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return kExitSuccess;
 }
 
 } // namespace
@@ -58,43 +105,18 @@ int RunShow(const CommandArgs& args) {
     if (first >= args.size())
         return BadUsage("missing WORD");
     const std::string word = JoinArgs(args, first);
-    std::string gbkWord = platform::Utf8ToGbk(word);
 
-    // The package goes to this process's own scratch "voc.tmp", so a running
-    // program's is left alone.
     core::EntryFetch fetch;
-    core::FetchResult result = fetch.ExtractLocalEntry(gbkWord);
-    if (result.Status == core::FetchStatus::Absent) {
-        TerminalDisplay display("show");
-        download::EntryDownloader downloader(display);
-        fetch.SetDownloader(downloader.AsDownloader());
-        result = fetch.DownloadEntry(gbkWord);
-    }
-    switch (result.Status) {
-    case core::FetchStatus::Found:
-        break;
-    case core::FetchStatus::Absent:
-        std::fprintf(stderr, "quendic-cli show: no entry for \"%s\"\n", word.c_str());
-        return kExitNotFound;
-    default:
-        std::fprintf(stderr, "quendic-cli show: %s: %s\n", result.Path.c_str(),
-                     result.Reason.c_str());
-        return kExitFailure;
-    }
-    const std::string packagePath = fetch.EntryTempFile();
-    storage::TCDF package(packagePath);
-    package.SetReadLimit(core::EntryFetch::kEntryRecordLimit);
-    std::string record;
-    const bool read = package.ReadString(0u, record);
-    std::remove(packagePath.c_str());
-    if (!read) {
-        std::fprintf(stderr, "quendic-cli show: the entry package of \"%s\" cannot be read\n",
-                     word.c_str());
-        return kExitFailure;
-    }
-    for (const std::string& line : display::RenderEntryText(record, width))
-        std::printf("%s\n", line.c_str());
-    return kExitSuccess;
+    if (word != "-")
+        return Show(fetch, word, width);
+    int worst = kExitSuccess;
+    ForEachInputLine([&](const std::string& line) {
+        const int status = Show(fetch, line, width);
+        std::fputs("\n", stdout);
+        if (status == kExitFailure || (status == kExitNotFound && worst == kExitSuccess))
+            worst = status;
+    });
+    return std::fflush(stdout) == 0 ? worst : kExitFailure;
 }
 
 } // namespace tools

@@ -8,6 +8,7 @@
 #include "tools/mkdict/ChineseGlosses.h"
 #include "tools/mkdict/CmuPhonetics.h"
 #include "tools/mkdict/EntryWriter.h"
+#include "tools/mkdict/FormTableWriter.h"
 #include "tools/mkdict/IndexWriter.h"
 #include "tools/mkdict/ProfanityFilter.h"
 #include "tools/mkdict/ServiceDataWriter.h"
@@ -389,6 +390,7 @@ void Coverage::Print(std::ostream& out) const {
         << IpaFromEspeak << ", lexicon readings corrected by espeak-ng " << IpaCorrected << ")\n"
         << "  with inflections:          " << Inflections << " (" << share(Inflections)
         << "; rejected as unattested " << FormsUnattested << ")\n"
+        << "  inflected forms indexed:   " << Forms << "\n"
         << "  with bilingual examples:   " << Bilingual << " (" << share(Bilingual) << "; "
         << BilingualLines << " lines)\n"
         << "  with English examples:     " << English << " (" << share(English) << "; "
@@ -1374,7 +1376,11 @@ int DictionaryBuilder::Run(std::ostream& log) {
         lines.push_back({words_[rank].Name,
                          platform::Utf8ToGbk(SafeFieldText(Join(words_[rank].Gloss, "；"))), rank});
     }
-    if (!IndexWriter::Write(out + "/voc.dat", lines, &coverage_.ChineseCharacters) ||
+    FormTableWriter forms(words_);
+    forms.AddExceptions(wordNet, inflections);
+    coverage_.Forms = forms.FormCount();
+    if (!IndexWriter::Write(out + "/voc.dat", lines, &coverage_.ChineseCharacters,
+                            forms.Member()) ||
         !EntryWriter::Write(words_, out, options_.ServiceFolder) ||
         !BaseInfoWriter::Write(words_, out + "/vbi.dat") ||
         !ServiceDataWriter::Write(out + "/sd.102") ||

@@ -53,6 +53,7 @@ struct Coverage {
     size_t FormsUnattested = 0;
     size_t ExamplesMarked = 0, ExamplesRare = 0, ExamplesOtherSense = 0, ExamplesOffensive = 0,
            ExamplesRepeated = 0;
+    size_t Forms = 0; // distinct forms in the forms table
     size_t Bilingual = 0, BilingualLines = 0;
     size_t English = 0, EnglishLines = 0;
     size_t Definitions = 0;

@@ -145,18 +145,29 @@ void IndexWriter::ChinesePostings(const std::vector<IndexLine>& lines, std::stri
     }
 }
 
+std::string IndexWriter::Ranks(const std::vector<IndexLine>& lines) {
+    std::string ranks;
+    ranks.reserve(4 * lines.size());
+    for (const IndexLine& line : lines)
+        AppendLittle32(ranks, line.Rank);
+    return ranks;
+}
+
 bool IndexWriter::Write(const std::string& path, std::vector<IndexLine>& lines,
-                        size_t* distinctCharacters) {
+                        size_t* distinctCharacters, const std::string& formTable) {
     Order(lines);
-    std::string members[6];
+    std::string members[8];
     members[0] = JoinLines(lines, false);
     members[1] = JoinLines(lines, true);
     members[2] = LetterBuckets(lines);
     members[3] = PairBuckets(lines);
     ChinesePostings(lines, members[4], members[5], distinctCharacters);
+    members[6] = Ranks(lines);
+    members[7] = formTable;
     ContainerBuilder cdf;
-    for (uint32_t n = 0; n < 6; ++n) {
-        cdf.Add(n, members[n]);
+    for (uint32_t n = 0; n < 8; ++n) {
+        if (n < 7 || !formTable.empty())
+            cdf.Add(n, members[n]);
     }
     return cdf.Save(path);
 }

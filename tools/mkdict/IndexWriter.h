@@ -13,7 +13,8 @@ struct IndexLine {
     uint32_t Rank = 0;    // 0 = most frequent headword of the dictionary
 };
 
-// Writes the word index "voc.dat" (members 0-5).
+// Writes the word index "voc.dat": members 0-5, the rank of every line
+// (member 6) and the inflected forms table (member 7).
 //
 // Line order: the 26 letter buckets A..Z, then every headword that does not
 // start with a letter (reachable by Chinese search only). Inside a letter
@@ -36,10 +37,14 @@ public:
     static void ChinesePostings(const std::vector<IndexLine>& lines, std::string& table,
                                 std::string& postings, size_t* distinctCharacters = nullptr);
 
+    // Member 6: the Rank of every line, u32 little-endian, in line order.
+    static std::string Ranks(const std::vector<IndexLine>& lines);
+
     // Orders the lines and writes voc.dat at `path` (an existing file is
-    // replaced). False when the file cannot be written.
+    // replaced), with `formTable` as member 7 when not empty. False when the
+    // file cannot be written.
     static bool Write(const std::string& path, std::vector<IndexLine>& lines,
-                      size_t* distinctCharacters = nullptr);
+                      size_t* distinctCharacters = nullptr, const std::string& formTable = {});
 };
 
 } // namespace tools

@@ -272,15 +272,19 @@ bool WordNetReader::Load(const std::string& folder) {
     LoadExceptions(folder + "/noun.exc", nounExc_, nounBase_);
     LoadExceptions(folder + "/verb.exc", verbExc_, verbBase_);
     LoadExceptions(folder + "/adj.exc", adjExc_, adjBase_);
+    LoadExceptions(folder + "/adv.exc", advExc_, advBase_);
     return true;
 }
 
 const std::multimap<std::string, std::string>& WordNetReader::Exceptions(char pos) const {
-    return pos == 'n' ? nounExc_ : pos == 'v' ? verbExc_ : adjExc_;
+    return pos == 'n' ? nounExc_ : pos == 'v' ? verbExc_ : pos == 'r' ? advExc_ : adjExc_;
 }
 
 std::vector<std::string> WordNetReader::ExceptionForms(char pos, const std::string& base) const {
-    const auto& map = pos == 'n' ? nounBase_ : pos == 'v' ? verbBase_ : adjBase_;
+    const auto& map = pos == 'n'   ? nounBase_
+                      : pos == 'v' ? verbBase_
+                      : pos == 'r' ? advBase_
+                                   : adjBase_;
     std::vector<std::string> forms;
     for (auto [it, end] = map.equal_range(base); it != end; ++it) {
         forms.push_back(it->second);

@@ -34,14 +34,14 @@ struct WordNetLemma {
 
 // Reads WordNet 3.0 dictionary files from one folder: index.sense (senses and
 // tag counts), data.noun/verb/adj/adv (definitions, synonyms, examples) and
-// the exception lists noun.exc, verb.exc, adj.exc.
+// the exception lists noun.exc, verb.exc, adj.exc and adv.exc.
 class WordNetReader {
 public:
     // False when index.sense or a data file cannot be read.
     bool Load(const std::string& folder);
 
     const std::map<std::string, WordNetLemma>& Lemmas() const { return lemmas_; }
-    // Inflected form -> base forms, per part of speech ('n', 'v', 'a').
+    // Inflected form -> base forms, per part of speech ('n', 'v', 'a', 'r').
     const std::multimap<std::string, std::string>& Exceptions(char pos) const;
     // Base form -> inflected forms, per part of speech.
     std::vector<std::string> ExceptionForms(char pos, const std::string& base) const;
@@ -63,8 +63,8 @@ public:
 
 private:
     std::map<std::string, WordNetLemma> lemmas_;
-    std::multimap<std::string, std::string> nounExc_, verbExc_, adjExc_;
-    std::multimap<std::string, std::string> nounBase_, verbBase_, adjBase_;
+    std::multimap<std::string, std::string> nounExc_, verbExc_, adjExc_, advExc_;
+    std::multimap<std::string, std::string> nounBase_, verbBase_, adjBase_, advBase_;
 };
 
 // "big_apple" -> "big apple"; "beautiful(a)" -> "beautiful".
