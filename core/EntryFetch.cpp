@@ -138,14 +138,21 @@ FetchResult EntryFetch::LoadInstalledEntry(const std::string& word) {
 
 FetchResult EntryFetch::PlacePackage(const std::string& bytes, const std::string& source,
                                      const std::string& word) {
-    const std::string temp = EntryTempFile();
-    if (temp.empty() || !platform::WriteFileAtomically(temp, bytes))
-        return CannotWrite();
-    FetchResult checked = CheckPackage(temp, word);
-    if (!checked) {
-        std::remove(temp.c_str());
-        checked.Path = source;
+    std::string record;
+    const storage::ReadStatus read =
+        storage::TCDF::ReadFromImage(bytes, 0u, record, kEntryRecordLimit);
+    FetchResult checked = CheckRecord(read, record, source, word);
+    if (!checked)
+        return checked;
+    if (inMemory_) {
+        package_ = bytes;
+        record_.swap(record);
+        return checked;
     }
+    const std::string temp = EntryTempFile();
+    // Scratch: written at every lookup and deleted at exit, so not synced.
+    if (temp.empty() || !platform::WriteFileAtomically(temp, bytes, platform::Durability::Scratch))
+        return CannotWrite();
     return checked;
 }
 
@@ -153,12 +160,16 @@ FetchResult EntryFetch::CheckPackage(const std::string& path, const std::string&
     storage::TCDF package(path);
     package.SetReadLimit(kEntryRecordLimit);
     std::string record;
-    if (!package.ReadString(0u, record)) {
-        if (package.LastReadStatus() == storage::ReadStatus::Absent)
-            return Damaged(path, "the package of the entry holds no entry record");
-        return Damaged(path, std::string("the entry record ") +
-                                 storage::ReadStatusText(package.LastReadStatus()));
-    }
+    package.ReadString(0u, record);
+    return CheckRecord(package.LastReadStatus(), record, path, word);
+}
+
+FetchResult EntryFetch::CheckRecord(storage::ReadStatus read, const std::string& record,
+                                    const std::string& path, const std::string& word) {
+    if (read == storage::ReadStatus::Absent)
+        return Damaged(path, "the package of the entry holds no entry record");
+    if (read != storage::ReadStatus::Ok)
+        return Damaged(path, std::string("the entry record ") + storage::ReadStatusText(read));
     const std::string headword = GetTagValue(GetTagValue(record, "Voc"), "Name");
     if (headword.empty() || !platform::EqualIgnoringAsciiCase(headword, word))
         return Damaged(path, "the package holds no entry of this word");
@@ -167,17 +178,27 @@ FetchResult EntryFetch::CheckPackage(const std::string& path, const std::string&
 
 FetchResult EntryFetch::FindWordLocation(const std::string& word, LocationRecord& location) const {
     uint32_t hash = storage::WordHash(word);
-    storage::TCDF locations(kLocationFile);
+    // A tool's run keeps the file and the members it read (see
+    // KeepPackagesInMemory); the window opens the file anew for each lookup,
+    // as an installation may replace it while the program runs.
+    storage::TCDF fresh;
+    storage::TCDF& locations = inMemory_ ? locations_ : fresh;
+    locations.SetFileName(kLocationFile);
     locations.SetNameSeed(0);
-    storage::Stream member;
-    if (!locations.ReadStream(hash >> 24, member)) {
+    storage::Stream read;
+    const storage::Stream* member = &read;
+    if (inMemory_ && locationMembers_[hash >> 24]) {
+        member = &*locationMembers_[hash >> 24];
+    } else if (!locations.ReadStream(hash >> 24, read)) {
         if (locations.LastReadStatus() == storage::ReadStatus::Absent)
             return {};
         return Damaged(locations.FileName(),
                        "the location member of bucket " + std::to_string(hash >> 24) + " " +
                            storage::ReadStatusText(locations.LastReadStatus()));
+    } else if (inMemory_) {
+        member = &locationMembers_[hash >> 24].emplace(std::move(read));
     }
-    std::optional<LocationRecord> found = FindInLocationMember(member, hash);
+    std::optional<LocationRecord> found = FindInLocationMember(*member, hash);
     if (!found)
         return {};
     location = *found;
@@ -211,7 +232,14 @@ FetchResult EntryFetch::DownloadEntry(const std::string& word) {
     // A package fetched online is kept so the next lookup needs no network;
     // failing to cache it does not spoil this lookup.
     (void)StoreCachedEntry(word);
-    return checked;
+    if (!inMemory_)
+        return checked;
+    // A tool's run reads it from memory, as a package from a local source.
+    std::optional<std::string> bytes = platform::ReadWholeFile(temp);
+    std::remove(temp.c_str());
+    if (!bytes)
+        return Damaged(temp, "the downloaded package cannot be read");
+    return PlacePackage(*bytes, temp, word);
 }
 
 std::string EntryFetch::EntryDataName(uint32_t hash) {

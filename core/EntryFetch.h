@@ -1,5 +1,8 @@
 #pragma once
 
+#include "storage/TCDF.h"
+
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -61,6 +64,16 @@ public:
     // The package file; empty when the scratch folder cannot be made.
     std::string EntryTempFile() const;
 
+    // Keeps the packages the local sources hand over in memory (Package())
+    // instead of writing EntryTempFile(): for tools that only read the entry
+    // record and write no file. Downloads still go to the file. The location
+    // records a lookup reads are then kept too, for the next lookups of the
+    // run: a tool's run does not outlive an installation.
+    void KeepPackagesInMemory(bool on) { inMemory_ = on; }
+    // The last package kept in memory, and its entry record (member 0).
+    const std::string& Package() const { return package_; }
+    const std::string& EntryRecord() const { return record_; }
+
     // Replaces the network source. An empty function restores the default.
     void SetDownloader(Downloader downloader);
 
@@ -99,13 +112,22 @@ public:
 private:
     FetchResult LoadFromCache(const std::string& cacheFile, const std::string& word);
     FetchResult LoadInstalledEntry(const std::string& word);
-    // Writes package bytes to EntryTempFile() and checks them.
+    // Checks package bytes and writes them to EntryTempFile() (or keeps
+    // them in memory).
     FetchResult PlacePackage(const std::string& bytes, const std::string& source,
                              const std::string& word);
+    // Found when the entry record was read and names the word.
+    static FetchResult CheckRecord(storage::ReadStatus read, const std::string& record,
+                                   const std::string& path, const std::string& word);
     FetchResult CannotWrite() const;
 
     std::string entryTempFile_; // empty: the scratch file
     Downloader downloader_;
+    mutable storage::TCDF locations_; // "voc.dif", kept while packages are kept in memory
+    bool inMemory_ = false;
+    mutable std::array<std::optional<std::string>, 256> locationMembers_;
+    std::string package_;
+    std::string record_;
 };
 
 } // namespace core

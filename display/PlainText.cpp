@@ -18,9 +18,8 @@ void PadTo(std::string& line, std::size_t column) {
 
 } // namespace
 
-std::vector<std::string> RenderPlainText(const RichTextDocument& document, int widthChars) {
+std::vector<std::string> RenderPlainText(RichTextDocument copy, int widthChars) {
     widthChars = std::max(widthChars, 1);
-    RichTextDocument copy = document;
     copy.SetMetrics(std::make_shared<MonospaceMetrics>(kColumnPixels, 1, 0));
     if (!copy.Style())
         copy.SetStyle(std::make_shared<TTextStyleTable>());

@@ -18,6 +18,7 @@ namespace display {
 //   - an image jump is shown as "[>]", an image bullet as " * ";
 //   - trailing blanks are removed.
 // widthChars below 1 counts as 1.
-std::vector<std::string> RenderPlainText(const RichTextDocument& document, int widthChars);
+// Takes the document by value: a caller done with it moves it in.
+std::vector<std::string> RenderPlainText(RichTextDocument document, int widthChars);
 
 } // namespace display

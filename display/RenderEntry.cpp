@@ -335,7 +335,7 @@ std::vector<std::string> RenderEntryText(std::string_view entryRecord, int width
     std::string framed = "/ " + phonetic + " /";
     bool phoneticDone = phonetic.empty();
     std::vector<std::string> lines;
-    for (const std::string& line : RenderPlainText(document, widthChars)) {
+    for (const std::string& line : RenderPlainText(std::move(document), widthChars)) {
         // The only pictures of an entry are its spacers; the taller ones
         // become blank lines.
         if (line.find_first_not_of(' ') != std::string::npos &&

@@ -25,9 +25,17 @@ AtomicFile::~AtomicFile() {
 }
 
 bool AtomicFile::Commit(bool durableRename) {
+    return Finish(true, durableRename);
+}
+
+bool AtomicFile::CommitScratch() {
+    return Finish(false, false);
+}
+
+bool AtomicFile::Finish(bool syncData, bool durableRename) {
     if (!file_.IsOpen())
         return false;
-    bool ok = fsync(file_.Fd()) == 0;
+    bool ok = !syncData || fsync(file_.Fd()) == 0;
     ok = file_.Close() && ok;
     if (ok)
         ok = rename(temp_.c_str(), path_.c_str()) == 0;

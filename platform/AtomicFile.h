@@ -31,8 +31,13 @@ public:
     // old file may still be there, but never a torn new one. False on any
     // failure, and then the temporary file is gone.
     bool Commit(bool durableRename = true);
+    // Renames without flushing anything: for scratch files, thrown away at
+    // exit, that readers must see whole but a crash may lose.
+    bool CommitScratch();
 
 private:
+    bool Finish(bool syncData, bool durableRename);
+
     std::string path_;
     std::string temp_;
     FileHandle file_;

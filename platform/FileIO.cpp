@@ -46,9 +46,11 @@ std::optional<std::string> ReadFileRange(const std::string& path, uint64_t offse
     return bytes;
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, Durability durability) {
     AtomicFile file(path);
-    return file.IsOpen() && file.File().WriteAll(bytes) && file.Commit();
+    if (!file.IsOpen() || !file.File().WriteAll(bytes))
+        return false;
+    return durability == Durability::Synced ? file.Commit() : file.CommitScratch();
 }
 
 void RemoveStrayTemporaries(const std::string& path) {

@@ -1,19 +1,42 @@
 #include "platform/Gbk.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <iconv.h>
 
 namespace platform {
 namespace {
 
+// An iconv descriptor opened on first use and kept for the thread's life:
+// opening one costs more than converting a line of text.
+class Descriptor {
+public:
+    Descriptor(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    ~Descriptor() {
+        if (Valid())
+            iconv_close(cd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    bool Valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+    iconv_t Get() const { return cd_; }
+
+private:
+    iconv_t cd_;
+};
+
 // Converts with iconv; on an unconvertible or invalid sequence calls
-// `onBad(out)` and skips `skip(in)` bytes of input.
+// `onBad(out)` and skips `skip(in)` bytes of input. ASCII is the same in
+// both encodings and is copied as it is.
 template <typename OnBad, typename Skip>
-std::string Convert(const char* to, const char* from, std::string_view input, OnBad onBad,
-                    Skip skip) {
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1))
+std::string Convert(const Descriptor& descriptor, std::string_view input, OnBad onBad, Skip skip) {
+    if (std::all_of(input.begin(), input.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return std::string(input);
+    if (!descriptor.Valid())
         return {};
+    iconv_t cd = descriptor.Get();
+    iconv(cd, nullptr, nullptr, nullptr, nullptr); // back to the initial state
     std::string out;
     out.reserve(input.size() * 2);
     char* in = const_cast<char*>(input.data());
@@ -35,7 +58,6 @@ std::string Convert(const char* to, const char* from, std::string_view input, On
         inLeft -= n;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
-    iconv_close(cd);
     return out;
 }
 
@@ -52,8 +74,9 @@ size_t Utf8SequenceLength(std::string_view rest) {
 } // namespace
 
 std::string GbkToUtf8(std::string_view gbk) {
+    thread_local const Descriptor descriptor("UTF-8", "GBK");
     return Convert(
-        "UTF-8", "GBK", gbk, [](std::string& out) { out += "\xEF\xBF\xBD"; },
+        descriptor, gbk, [](std::string& out) { out += "\xEF\xBF\xBD"; },
         [](std::string_view rest) {
             // An unknown two-byte code is one character; a lead byte that is
             // not followed by a possible trail byte is dropped alone, so the
@@ -66,14 +89,9 @@ std::string GbkToUtf8(std::string_view gbk) {
 }
 
 std::string Utf8ToGbk(std::string_view utf8) {
+    thread_local const Descriptor descriptor("GBK", "UTF-8");
     return Convert(
-        "GBK", "UTF-8", utf8, [](std::string&) {}, Utf8SequenceLength);
-}
-
-std::size_t GbkCharLength(std::string_view text, std::size_t pos) {
-    if (pos + 1 < text.size() && IsGbkLeadByte(static_cast<unsigned char>(text[pos])))
-        return 2;
-    return 1;
+        descriptor, utf8, [](std::string&) {}, Utf8SequenceLength);
 }
 
 std::size_t GbkCharStart(std::string_view text, std::size_t pos) {

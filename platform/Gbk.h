@@ -31,7 +31,10 @@ constexpr bool IsGbkTrailByte(unsigned char c) {
 }
 
 // The length in bytes (1 or 2) of the character starting at pos < text.size().
-std::size_t GbkCharLength(std::string_view text, std::size_t pos);
+// Inline: searches and layout step through every character with it.
+inline std::size_t GbkCharLength(std::string_view text, std::size_t pos) {
+    return pos + 1 < text.size() && IsGbkLeadByte(static_cast<unsigned char>(text[pos])) ? 2 : 1;
+}
 
 // The start of the character that contains byte pos (pos <= text.size();
 // text.size() gives text.size()).

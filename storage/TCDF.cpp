@@ -301,40 +301,95 @@ template <typename Read> ReadStatus TCDF::WithMember(uint32_t id, Read read) {
     return ReadStatus::Absent;
 }
 
+namespace {
+
+// Checks a record's decoded size against `limit`; `firstWord` is the data's
+// first four bytes (the length word of type 2).
+ReadStatus CheckSize(const CdfHeader& found, std::string_view firstWord, uint64_t limit) {
+    if (found.CodeType == 2) {
+        // The length word states the decoded size: checked against the
+        // limit before anything is inflated.
+        if (firstWord.size() < 4)
+            return ReadStatus::Damaged;
+        if (platform::ReadLe32(firstWord, 0) > limit)
+            return ReadStatus::TooLarge;
+    } else if (found.Size > limit) {
+        return ReadStatus::TooLarge;
+    }
+    return ReadStatus::Ok;
+}
+
+// Decodes a record's stored bytes in place.
+ReadStatus Decode(const CdfHeader& found, TCode& coder, Stream& data) {
+    if (found.CodeType == 128) {
+        coder.Key = found.Id;
+        coder.Decode(20, data);
+    } else if (found.CodeType == 2) {
+        // Type-2 data that does not inflate (a zero length word included: no
+        // append writes one) is damaged; its stored bytes are not the member.
+        if (!UnzipStream(data))
+            return ReadStatus::Damaged;
+    } else {
+        coder.Decode(found.CodeType, data);
+    }
+    return ReadStatus::Ok;
+}
+
+} // namespace
+
 ReadStatus TCDF::ReadMember(uint32_t id, Stream& stream) {
     return WithMember(
         id, [&](const platform::FileHandle& file, uint64_t dataOffset, const CdfHeader& found) {
             if (found.Size == 0)
                 return ReadStatus::Ok;
-            if (found.CodeType == 2) {
-                // The length word states the decoded size: checked against the
-                // limit before anything is inflated.
-                char word[4];
-                if (found.Size < 4 || !file.ReadAt(dataOffset, word, 4))
-                    return ReadStatus::Damaged;
-                if (platform::ReadLe32(std::string_view(word, 4), 0) > readLimit_)
-                    return ReadStatus::TooLarge;
-            } else if (found.Size > readLimit_) {
-                return ReadStatus::TooLarge;
-            }
+            // The length word of type 2 is checked before the data is read.
+            char word[4];
+            const bool hasWord =
+                found.CodeType == 2 && found.Size >= 4 && file.ReadAt(dataOffset, word, 4);
+            if (ReadStatus size =
+                    CheckSize(found, std::string_view(word, hasWord ? 4 : 0), readLimit_);
+                size != ReadStatus::Ok)
+                return size;
             Stream data(found.Size, '\0');
             if (!file.ReadAt(dataOffset, data.data(), data.size()))
                 return ReadStatus::Unreadable;
-            if (found.CodeType == 128) {
-                coder_.Key = found.Id;
-                coder_.Decode(20, data);
-            } else if (found.CodeType == 2) {
-                // Type-2 data that does not inflate (a zero length word included:
-                // no append writes one) is damaged; its stored bytes are not the
-                // member.
-                if (!UnzipStream(data))
-                    return ReadStatus::Damaged;
-            } else {
-                coder_.Decode(found.CodeType, data);
-            }
+            if (ReadStatus decoded = Decode(found, coder_, data); decoded != ReadStatus::Ok)
+                return decoded;
             stream.swap(data);
             return ReadStatus::Ok;
         });
+}
+
+ReadStatus TCDF::ReadFromImage(std::string_view image, uint32_t number, Stream& stream,
+                               uint64_t limit) {
+    // The newest record with the id wins, as in a file.
+    const uint32_t id = TCDF().NameToId(NumberName(number));
+    std::optional<uint64_t> foundOffset;
+    CdfHeader found;
+    for (uint64_t offset = 0; offset + kHeaderSize <= image.size();) {
+        const CdfHeader header = ParseHeader(image.data() + offset);
+        if (header.Id == id) {
+            foundOffset = offset;
+            found = header;
+        }
+        offset += kHeaderSize + header.Size;
+    }
+    if (!foundOffset)
+        return ReadStatus::Absent;
+    const uint64_t dataOffset = *foundOffset + kHeaderSize;
+    if (found.Size > image.size() - dataOffset)
+        return ReadStatus::Damaged;
+    if (found.Size == 0)
+        return ReadStatus::Ok;
+    const std::string_view data = image.substr(static_cast<size_t>(dataOffset), found.Size);
+    if (ReadStatus size = CheckSize(found, data.substr(0, 4), limit); size != ReadStatus::Ok)
+        return size;
+    Stream decoded(data);
+    TCode coder;
+    if (ReadStatus status = Decode(found, coder, decoded); status != ReadStatus::Ok)
+        return status;
+    stream.swap(decoded);
+    return ReadStatus::Ok;
 }
 
 bool TCDF::ReadMemberHeader(uint32_t number, CdfHeader& header) {

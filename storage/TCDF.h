@@ -102,6 +102,13 @@ public:
     bool ReadInteger(uint32_t number, uint32_t& value);
     bool ReadToFile(std::string_view name, const std::string& filePath);
     bool ReadToFile(uint32_t number, const std::string& filePath);
+    // Reads member `number` (name seed 0) of a compound data file held in
+    // memory, as ReadStream reads it from a file: the newest record wins, a
+    // record running past the image is Damaged, a decoded size beyond
+    // `limit` TooLarge. For packages fetched into memory.
+    static ReadStatus ReadFromImage(std::string_view image, uint32_t number, Stream& stream,
+                                    uint64_t limit = kDefaultReadLimit);
+
     // The header of a member's newest record, its data checked to lie in the
     // file; false when there is none.
     bool ReadMemberHeader(uint32_t number, CdfHeader& header);

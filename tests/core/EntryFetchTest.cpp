@@ -115,6 +115,21 @@ TEST_F(EntryFetchTest, PackageGoesToThisProcessesScratchFile) {
     EXPECT_EQ(fetch_.EntryTempFile().rfind(folder_.UserPath() + "scratch/", 0), 0u);
 }
 
+TEST_F(EntryFetchTest, PackagesKeptInMemoryWriteNoFile) {
+    Install("apple", Package("apple", "ENTRY"));
+    fetch_.KeepPackagesInMemory(true);
+    ASSERT_TRUE(fetch_.ExtractLocalEntry("Apple"));
+    EXPECT_EQ(fetch_.Package(), Package("apple", "ENTRY"));
+    EXPECT_EQ(core::GetTagValue(core::GetTagValue(fetch_.EntryRecord(), "Voc"), "CN"), "ENTRY");
+    EXPECT_FALSE(fs::exists(fetch_.EntryTempFile()));
+    // The check still applies: a package of another word is damage.
+    Install("pear", Package("plum", "WRONG"));
+    core::EntryFetch other;
+    other.KeepPackagesInMemory(true);
+    EXPECT_EQ(other.ExtractLocalEntry("pear").Status, FetchStatus::Damaged);
+    EXPECT_TRUE(other.EntryRecord().empty());
+}
+
 TEST_F(EntryFetchTest, CacheIsAnsweredBeforeInstalledData) {
     Install("apple", Package("apple", "INSTALLED"));
     Cache("Apple", Package("apple", "CACHED"));

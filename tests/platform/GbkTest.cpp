@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+#include <vector>
+
 namespace platform {
 namespace {
 
@@ -13,6 +17,24 @@ TEST(GbkTest, ConvertsBothWaysAndDropsWhatGbkCannotHold) {
                         "b\xFF"
                         "c"),
               "abc");
+}
+
+TEST(GbkTest, ThreadsConvertAtOnce) {
+    // Each thread keeps its own converters.
+    std::vector<std::thread> threads;
+    std::atomic<int> wrong{0};
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&wrong] {
+            for (int i = 0; i < 2000; ++i) {
+                if (GbkToUtf8("x\xC6\xBB\xB9\xFB") != "x\xE8\x8B\xB9\xE6\x9E\x9C" ||
+                    Utf8ToGbk("\xE8\x8B\xB9y") != "\xC6\xBBy" || GbkToUtf8("ascii") != "ascii")
+                    ++wrong;
+            }
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(wrong, 0);
 }
 
 TEST(GbkTest, BrokenCharacterBecomesOneReplacementAndKeepsWhatFollows) {

@@ -312,6 +312,36 @@ TEST_F(TCDFTest, PartsOfAMemberAreItsDecodedBytes) {
     EXPECT_FALSE(reader.ReadMemberHeader(77u, header));
 }
 
+TEST_F(TCDFTest, MembersOfAnImageInMemoryReadAsFromTheFile) {
+    const Stream plain = "entry record \x01\x80\xFF";
+    for (int type : {0, 1, 2, 20, 28, 128}) {
+        std::filesystem::remove(folder / "image.dat");
+        TCDF writer("image.dat");
+        writer.SetCodeType(static_cast<uint8_t>(type));
+        // Appends code the stream in place: each gets its own copy.
+        Stream old = "old", first = plain, second = plain;
+        ASSERT_TRUE(writer.AddStream(3u, old));
+        ASSERT_TRUE(writer.AddStream(0u, first)); // member 0 between others
+        ASSERT_TRUE(writer.AddStream(3u, second));
+        const std::string image = test::ReadFileBytes(folder / "image.dat");
+        Stream read;
+        EXPECT_EQ(TCDF::ReadFromImage(image, 0u, read), ReadStatus::Ok) << type;
+        EXPECT_EQ(read, plain) << type;
+        // The newest of two records with one id wins.
+        EXPECT_EQ(TCDF::ReadFromImage(image, 3u, read), ReadStatus::Ok) << type;
+        EXPECT_EQ(read, plain) << type;
+        EXPECT_EQ(TCDF::ReadFromImage(image, 0u, read, 4), ReadStatus::TooLarge) << type;
+        EXPECT_EQ(TCDF::ReadFromImage(image, 9u, read), ReadStatus::Absent) << type;
+        // A record running past the end of the image.
+        EXPECT_EQ(TCDF::ReadFromImage(image.substr(0, image.size() - 1), 3u, read),
+                  ReadStatus::Damaged)
+            << type;
+    }
+    Stream read;
+    EXPECT_EQ(TCDF::ReadFromImage("", 0u, read), ReadStatus::Absent);
+    EXPECT_EQ(TCDF::ReadFromImage("short", 0u, read), ReadStatus::Absent);
+}
+
 TEST(FindSortedTest, ScansShortListsIgnoringCase) {
     // Unsorted on purpose: a short range is scanned, not bisected.
     const std::vector<std::string> list = {"pear", "apple", "Kiwi", "fig", "date"};

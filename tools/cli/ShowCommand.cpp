@@ -36,8 +36,8 @@ int BadUsage(const char* problem) {
 }
 
 // Prints the entry of one word (UTF-8), fetched from the service when no
-// local source has it, and returns its exit status. The package goes to this
-// process's own scratch "voc.tmp", so a running program's is left alone.
+// local source has it, and returns its exit status. The package stays in
+// memory: no file is written.
 int Show(core::EntryFetch& fetch, const std::string& word, int width) {
     const std::string gbkWord = platform::Utf8ToGbk(word);
     core::FetchResult result = fetch.ExtractLocalEntry(gbkWord);
@@ -59,19 +59,9 @@ int Show(core::EntryFetch& fetch, const std::string& word, int width) {
                      result.Reason.c_str());
         return kExitFailure;
     }
-    const std::string packagePath = fetch.EntryTempFile();
-    storage::TCDF package(packagePath);
-    package.SetReadLimit(core::EntryFetch::kEntryRecordLimit);
-    std::string record;
-    const bool read = package.ReadString(0u, record);
-    std::remove(packagePath.c_str());
-    if (!read) {
-        std::fprintf(stderr, "quendic-cli show: the entry package of \"%s\" cannot be read\n",
-                     word.c_str());
-        return kExitFailure;
-    }
     std::string text;
-    for (const std::string& line : display::RenderEntryText(record, width))
+    // The package was checked: its entry record was read and names the word.
+    for (const std::string& line : display::RenderEntryText(fetch.EntryRecord(), width))
         text.append(line).append("\n");
     std::fwrite(text.data(), 1, text.size(), stdout);
     return kExitSuccess;
@@ -107,6 +97,7 @@ int RunShow(const CommandArgs& args) {
     const std::string word = JoinArgs(args, first);
 
     core::EntryFetch fetch;
+    fetch.KeepPackagesInMemory(true);
     if (word != "-")
         return Show(fetch, word, width);
     int worst = kExitSuccess;
