@@ -1,168 +1,154 @@
-// Word index benchmarks on a synthetic dictionary of 200,000 headwords:
-// English-like words (initial and inner letter frequencies of English, about
-// 15% two-word phrases) and glosses of 1-6 characters drawn, skewed towards
-// the frequent ones, from 3000 GBK characters. Each search is measured as
-// the query box runs it: dispatch plus building the list box items.
-#include "core/WordIndex.h"
-#include "platform/Environment.h"
-#include "tests/core/VocFileBuilder.h"
+// Word index benchmarks on synthetic indexes of 100,000 and 1,000,000
+// headwords (tests/core/SyntheticVoc.h) and, when $QUENDIC_BENCH_FULL names
+// a program folder, on its voc.dat (the full build). Each index is loaded
+// twice: as the window loads it (search aids on) and with the aids off, so
+// one run shows what the aids change. Each search is measured as the query
+// box runs it: dispatch plus building the list box items.
+//
+// Queries, chosen per index: English, the three letters most headwords start
+// with and six letters of one of them; Chinese, the character with the
+// longest posting run and the character after it in a gloss; a misspelling
+// (two inner letters of a long word swapped) for the spelling suggestions.
+#include "core/WordFinder.h"
+#include "platform/ByteOrder.h"
+#include "platform/Gbk.h"
+#include "platform/Text.h"
+#include "tests/core/SyntheticVoc.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <random>
+#include <map>
+#include <memory>
 
 namespace {
 
-constexpr size_t kHeadwords = 200000;
-
-// Relative frequencies of a-z as the first letter of English words, and
-// inside words.
-constexpr double kInitial[26] = {11.7, 4.4, 5.2, 3.2, 2.8, 4.0, 1.6,  4.2, 7.3, 0.5, 0.9, 2.4, 3.8,
-                                 2.3,  7.6, 4.3, 0.2, 2.8, 6.7, 16.0, 1.2, 0.8, 5.5, 0.1, 0.8, 0.1};
-constexpr double kInner[26] = {8.2, 1.5, 2.8, 4.3, 12.7, 2.2, 2.0, 6.1, 7.0, 0.2, 0.8, 4.0, 2.4,
-                               6.7, 7.5, 1.9, 0.1, 6.0,  6.3, 9.1, 2.8, 1.0, 2.4, 0.2, 2.0, 0.1};
-
-class Generator {
-public:
-    Generator()
-        : initial_(std::begin(kInitial), std::end(kInitial)),
-          inner_(std::begin(kInner), std::end(kInner)) {}
-
-    std::string Word() {
-        std::uniform_int_distribution<int> length(2, 11);
-        const int n = length(random_);
-        std::string word(1, static_cast<char>('a' + initial_(random_)));
-        while (static_cast<int>(word.size()) < n)
-            word += static_cast<char>('a' + inner_(random_));
-        return word;
-    }
-
-    std::string Headword() {
-        std::string headword = Word();
-        if (std::uniform_real_distribution<double>(0, 1)(random_) < 0.15)
-            headword += " " + Word();
-        return headword;
-    }
-
-    // One of 3000 GB2312 characters (rows B0-DF), index skewed so that a few
-    // are very common as in real glosses.
-    std::string Character() {
-        const double u = std::uniform_real_distribution<double>(0, 1)(random_);
-        const int index = static_cast<int>(3000 * u * u);
-        std::string c(2, '\0');
-        c[0] = static_cast<char>(0xB0 + index / 94);
-        c[1] = static_cast<char>(0xA1 + index % 94);
-        return c;
-    }
-
-    std::string Gloss() {
-        const int n = std::uniform_int_distribution<int>(1, 6)(random_);
-        std::string gloss;
-        for (int i = 0; i < n; ++i) {
-            gloss += Character();
-            if (i + 1 < n && std::uniform_int_distribution<int>(0, 9)(random_) == 0)
-                gloss += "<0D0A>";
-        }
-        return gloss;
-    }
-
-private:
-    std::mt19937 random_{20240501};
-    std::discrete_distribution<int> initial_;
-    std::discrete_distribution<int> inner_;
+struct BenchIndex {
+    std::string Path;
+    std::string English3;
+    std::string English6;
+    std::string Chinese2;
+    std::string Misspelling;
+    size_t Headwords = 0;
 };
 
-// The synthetic voc.dat, written once into a temporary program folder.
-struct SyntheticIndex {
-    std::string folder;
-    std::string path;
-    std::string commonWordPrefix; // six letters of a headword in the largest bucket
-    std::string commonCharacter;  // the character with the longest posting run
-    std::string commonPair;       // that character and the one after it in some gloss
-    uint32_t commonRun = 0;       // postings of commonCharacter
-
-    SyntheticIndex() {
-        char pattern[] = "/tmp/quendic-bench-XXXXXX";
-        if (mkdtemp(pattern) == nullptr)
-            std::abort();
-        folder = pattern;
-        path = folder + "/voc.dat";
-        platform::Environment environment = platform::ReadEnvironment();
-        environment.ProgramFolder = folder;
-        environment.UserFolder = folder;
-        platform::SetEnvironment(environment);
-        Generator generator;
-        std::vector<testing_voc::VocEntry> entries;
-        entries.reserve(kHeadwords);
-        for (size_t i = 0; i < kHeadwords; ++i)
-            entries.push_back({generator.Headword(), generator.Gloss()});
-        const testing_voc::VocMembers members = testing_voc::BuildVocMembers(std::move(entries));
-        if (!testing_voc::WriteVoc(path, members))
-            std::abort();
-
-        for (const std::string& headword : members.Headwords) {
-            if (headword[0] == 't' && headword.size() >= 6 && headword.find(' ') > 6) {
-                commonWordPrefix = headword.substr(0, 6);
-                break;
-            }
-        }
-        uint32_t longest = 0;
-        for (uint32_t k = 0; k < 32768; ++k) {
-            const uint32_t count = testing_voc::GetLe32(members.CnCharTable, k * 8 + 4);
-            if (count > longest) {
-                longest = count;
-                commonRun = count;
-                commonCharacter = {static_cast<char>((0x8000 + k) >> 8),
-                                   static_cast<char>((0x8000 + k) & 0xFF)};
-            }
-        }
-        for (const std::string& gloss : members.Glosses) {
-            if (gloss.size() >= 4 && gloss.compare(0, 2, commonCharacter) == 0 &&
-                static_cast<unsigned char>(gloss[2]) >= 0x81) {
-                commonPair = gloss.substr(0, 4);
-                break;
-            }
-        }
-    }
-    ~SyntheticIndex() {
-        std::error_code ec;
-        std::filesystem::remove_all(folder, ec);
-    }
-};
-
-const SyntheticIndex& Index() {
-    static const SyntheticIndex index;
-    return index;
+std::string Upper(std::string text) {
+    for (char& c : text)
+        c = platform::UpperAscii(c);
+    return text;
 }
 
-core::WordIndex& LoadedIndex() {
-    static core::WordIndex index = [] {
-        core::WordIndex loaded;
-        if (!loaded.LoadWordIndex(Index().path))
-            std::abort();
-        return loaded;
+// Picks the queries from the index's own members.
+void ChooseQueries(BenchIndex& bench) {
+    core::WordIndex index;
+    if (!index.LoadWordIndex(bench.Path))
+        std::abort();
+    const std::vector<std::string> headwords = index.HeadwordList();
+    const std::vector<std::string> glosses = index.GlossList();
+    bench.Headwords = headwords.size();
+    std::map<std::string, size_t> prefixes;
+    for (const std::string& headword : headwords) {
+        if (headword.size() >= 3 && platform::IsAsciiLetter(headword[0]) &&
+            platform::IsAsciiLetter(headword[1]) && platform::IsAsciiLetter(headword[2]))
+            ++prefixes[Upper(headword.substr(0, 3))];
+    }
+    size_t most = 0;
+    for (const auto& [prefix, count] : prefixes) {
+        if (count > most) {
+            most = count;
+            bench.English3 = platform::LowerAscii(prefix);
+        }
+    }
+    for (const std::string& headword : headwords) {
+        if (headword.size() >= 6 && headword.find(' ') > 6 &&
+            Upper(headword.substr(0, 3)) == Upper(bench.English3)) {
+            bench.English6 = headword.substr(0, 6);
+            break;
+        }
+    }
+    uint32_t longest = 0;
+    std::string character;
+    const std::string& table = index.CnCharTable();
+    for (uint32_t k = 0; k + 1 < 32768 && 8 * (k + 1) <= table.size(); ++k) {
+        const uint32_t count = platform::ReadLe32(table, 8 * k + 4);
+        if (count > longest) {
+            longest = count;
+            character = {static_cast<char>((0x8000 + k) >> 8),
+                         static_cast<char>((0x8000 + k) & 0xFF)};
+        }
+    }
+    for (const std::string& gloss : glosses) {
+        const size_t at = gloss.find(character);
+        if (at != std::string::npos && at % 2 == 0 && at + 4 <= gloss.size() &&
+            platform::IsGbkLeadByte(static_cast<unsigned char>(gloss[at + 2]))) {
+            bench.Chinese2 = gloss.substr(at, 4);
+            break;
+        }
+    }
+    // A long word whose two inner letters swapped start no headword.
+    for (const std::string& headword : headwords) {
+        if (headword.size() < 7 ||
+            headword.find_first_not_of("abcdefghijklmnopqrstuvwxyz") != std::string::npos)
+            continue;
+        std::string misspelt = headword;
+        std::swap(misspelt[3], misspelt[4]);
+        if (misspelt == headword || !index.Dispatch(misspelt).Ok() || !index.ResultList().empty())
+            continue;
+        bench.Misspelling = misspelt;
+        break;
+    }
+}
+
+// The indexes, made once: synthetic ones in a temporary folder.
+const std::map<std::string, BenchIndex>& Indexes() {
+    static const std::map<std::string, BenchIndex> indexes = [] {
+        std::map<std::string, BenchIndex> made;
+        static std::string folder = [] {
+            char pattern[] = "/tmp/quendic-bench-XXXXXX";
+            if (mkdtemp(pattern) == nullptr)
+                std::abort();
+            return std::string(pattern);
+        }();
+        std::atexit([] { std::filesystem::remove_all(folder); });
+        for (const auto& [name, size] : {std::pair{"100k", 100000}, {"1M", 1000000}}) {
+            BenchIndex bench;
+            bench.Path = folder + "/" + name + ".dat";
+            testing_voc::SyntheticGenerator generator;
+            if (!testing_voc::WriteVoc(bench.Path,
+                                       testing_voc::BuildVocMembers(generator.Entries(size))))
+                std::abort();
+            ChooseQueries(bench);
+            made[name] = bench;
+        }
+        if (const char* full = std::getenv("QUENDIC_BENCH_FULL")) {
+            BenchIndex bench;
+            bench.Path = std::string(full) + "/voc.dat";
+            ChooseQueries(bench);
+            made["full"] = bench;
+        }
+        return made;
     }();
-    return index;
+    return indexes;
 }
 
-void BM_LoadWordIndex(benchmark::State& state) {
-    const std::string& path = Index().path;
-    for (auto _ : state) {
-        core::WordIndex index;
-        benchmark::DoNotOptimize(index.LoadWordIndex(path));
+// A loaded finder per index and aids setting, kept for the whole run.
+core::WordFinder& Finder(const std::string& name, bool aids) {
+    static std::map<std::pair<std::string, bool>, std::unique_ptr<core::WordFinder>> finders;
+    auto& finder = finders[{name, aids}];
+    if (!finder) {
+        finder = std::make_unique<core::WordFinder>();
+        if (!finder->Load(Indexes().at(name).Path))
+            std::abort();
+        finder->Index().SetSearchAids(aids);
     }
+    return *finder;
 }
-BENCHMARK(BM_LoadWordIndex)->Unit(benchmark::kMillisecond);
 
-void RunQuery(benchmark::State& state, const std::string& query) {
-    core::WordIndex& index = LoadedIndex();
+void RunQuery(benchmark::State& state, core::WordIndex& index, const std::string& query) {
     size_t results = 0;
     for (auto _ : state) {
-        const core::SearchOutcome outcome = index.Dispatch(query);
-        if (outcome.Status != core::SearchStatus::Ran)
+        if (index.Dispatch(query).Status != core::SearchStatus::Ran)
             state.SkipWithError("search did not run");
         std::vector<std::string> items = index.ListItems();
         results = items.size();
@@ -171,18 +157,52 @@ void RunQuery(benchmark::State& state, const std::string& query) {
     state.counters["results"] = static_cast<double>(results);
 }
 
-void BM_SearchEnglish(benchmark::State& state) {
-    const std::string& prefix = Index().commonWordPrefix;
-    RunQuery(state, prefix.substr(0, static_cast<size_t>(state.range(0))));
+void RegisterAll() {
+    for (const auto& [name, bench] : Indexes()) {
+        const std::string index = name;
+        benchmark::RegisterBenchmark(("Load/" + name).c_str(), [index](benchmark::State& state) {
+            for (auto _ : state) {
+                core::WordFinder finder;
+                benchmark::DoNotOptimize(finder.Load(Indexes().at(index).Path));
+            }
+        })->Unit(benchmark::kMillisecond);
+        for (bool aids : {true, false}) {
+            const std::string suffix = "/" + name + (aids ? "" : "/no-aids");
+            for (const auto& [label, query] : {std::pair{"English3", bench.English3},
+                                               {"English6", bench.English6},
+                                               {"Chinese2", bench.Chinese2}}) {
+                const std::string text = query;
+                benchmark::RegisterBenchmark((std::string(label) + suffix).c_str(),
+                                             [index, aids, text](benchmark::State& state) {
+                                                 RunQuery(state, Finder(index, aids).Index(), text);
+                                             })
+                    ->Unit(benchmark::kMicrosecond);
+            }
+        }
+        const std::string misspelling = bench.Misspelling;
+        benchmark::RegisterBenchmark(("Suggestions/" + name).c_str(), [index, misspelling](
+                                                                          benchmark::State& state) {
+            core::WordFinder& finder = Finder(index, true);
+            finder.SuggestionRows(misspelling); // builds the index
+            size_t rows = 0;
+            for (auto _ : state)
+                rows = finder.SuggestionRows(misspelling).size();
+            state.counters["results"] = static_cast<double>(rows);
+        })->Unit(benchmark::kMicrosecond);
+    }
 }
-BENCHMARK(BM_SearchEnglish)->Arg(1)->Arg(2)->Arg(3)->Arg(6)->Unit(benchmark::kMicrosecond);
-
-void BM_SearchChinese(benchmark::State& state) {
-    RunQuery(state, state.range(0) == 1 ? Index().commonCharacter : Index().commonPair);
-    state.counters["postings"] = Index().commonRun;
-}
-BENCHMARK(BM_SearchChinese)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    for (const auto& [name, bench] : Indexes())
+        std::printf("%s: %zu headwords; English \"%s\", \"%s\"; Chinese %zu bytes; misspelling "
+                    "\"%s\"\n",
+                    name.c_str(), bench.Headwords, bench.English3.c_str(), bench.English6.c_str(),
+                    bench.Chinese2.size(), bench.Misspelling.c_str());
+    RegisterAll();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
