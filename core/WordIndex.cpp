@@ -189,13 +189,10 @@ bool WordIndex::LoadWordIndex(const std::string& path, Reading reading) {
         return false;
 
     std::fill(std::begin(state_), std::end(state_), MemberState::Unread);
-    if (reading == Reading::OnDemand) {
-        auto present = [this](Member member) {
-            return cdf_.FindMember(cdf_.NameToId(storage::TCDF::NumberName(member)));
-        };
-        return present(HeadwordMember) && present(GlossMember);
-    }
-    for (uint32_t member = 0; member < kMembers; ++member)
+    // OnDemand: the lists as Need finds them (a list stored unchanged is
+    // read line by line later); the other members when a search needs them.
+    const uint32_t members = reading == Reading::OnDemand ? GlossMember + 1 : kMembers;
+    for (uint32_t member = 0; member < members; ++member)
         Need(static_cast<Member>(member));
     return state_[HeadwordMember] == MemberState::Present &&
            state_[GlossMember] == MemberState::Present;

@@ -7,14 +7,14 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <sys/wait.h>
 
 namespace {
 
 // Runs quendic-cli in the test's folders; stdout and the exit status.
+// `input` is its stdin.
 std::pair<int, std::string> RunCli(const testsupport::TestFolders& folders,
-                                   const std::string& args) {
+                                   const std::string& args, const std::string& input = {}) {
     std::vector<std::string> split;
     for (size_t at = 0; at < args.size();) {
         const size_t blank = args.find(' ', at);
@@ -22,7 +22,7 @@ std::pair<int, std::string> RunCli(const testsupport::TestFolders& folders,
             args.substr(at, blank == std::string::npos ? std::string::npos : blank - at));
         at = blank == std::string::npos ? args.size() : blank + 1;
     }
-    const testsupport::ProgramRun run = testsupport::RunProgram(QUENDIC_CLI_PATH, split, folders);
+    const testsupport::ProgramRun run = testsupport::RunProgram(QUENDIC_CLI_PATH, split, folders, input);
     return {run.Exit, run.Out};
 }
 
@@ -152,13 +152,9 @@ TEST_F(ShowCliTest, DamagedInstalledDataExitsTwoNamingTheFile) {
 }
 
 TEST_F(ShowCliTest, DashShowsEveryWordOfStdinInTurn) {
-    const std::string entry = RunCli(folder_.Path(), "show apple").second;
+    const std::string entry = RunCli(folder_, "show apple").second;
     ASSERT_FALSE(entry.empty());
-    {
-        std::ofstream input(folder_ / "words.txt", std::ios::binary);
-        input << "apple\npear\r\nApple\n";
-    }
-    auto [exit, out] = RunCli(folder_.Path(), "show - <'" + (folder_ / "words.txt") + "'");
+    auto [exit, out] = RunCli(folder_, "show -", "apple\npear\r\nApple\n");
     EXPECT_EQ(exit, 1); // pear has no entry
     EXPECT_EQ(out, entry + "\n" + "\n" + entry + "\n");
 }

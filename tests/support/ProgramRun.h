@@ -9,7 +9,8 @@
 namespace testsupport {
 
 // What a finished program left: exit status (-1 when it did not exit
-// normally), its output streams and its peak resident memory.
+// normally), its output streams and its peak resident memory (no less than
+// what the test process holds when it starts the program).
 struct ProgramRun {
     int Exit = -1;
     std::string Out;
