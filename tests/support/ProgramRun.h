@@ -9,8 +9,7 @@
 namespace testsupport {
 
 // What a finished program left: exit status (-1 when it did not exit
-// normally), its output streams and its peak resident memory (no less than
-// what the test process holds when it starts the program).
+// normally), its output streams and its peak resident memory.
 struct ProgramRun {
     int Exit = -1;
     std::string Out;
@@ -18,6 +17,7 @@ struct ProgramRun {
     // Linux counts the memory of the spawning process (this test, large under
     // the sanitizers) into the child's peak, so a peak no higher than this
     // process's own before the spawn says nothing about the child and is 0.
+    // That own peak is first lowered to what the test holds at the spawn.
     long PeakKiB = 0;
 };
 
