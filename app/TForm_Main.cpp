@@ -37,6 +37,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include <atomic>
@@ -140,6 +141,12 @@ TForm_Main::TForm_Main(QWidget* parent)
         return download::TSoftUpdate::StartUpdater(download::TSoftUpdate::RunningProgramName());
     };
     softUpdate_ = std::make_unique<download::TSoftUpdate>(appLog_.get());
+    connect(Frame_Dic1, &TFrame_Dic::HistoryRequested, this, &TForm_Main::ShowHistory);
+    for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::Key_L), QKeySequence(Qt::Key_F3)}) {
+        auto* shortcut = new QShortcut(keys, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, Frame_Dic1, &TFrame_Dic::FocusQuery);
+    }
 }
 
 TForm_Main::~TForm_Main() {
@@ -207,9 +214,10 @@ void TForm_Main::showEvent(QShowEvent* event) {
     chrome_->PlaceTitleButtons();
     chrome_->SetRoundRegion(11, 11);
     Frame_Dic1->LabeledEdit_Input->clear();
-    indexLoaded_ = index_.LoadWordIndex();
+    indexLoaded_ = finder_.Load();
     if (!indexLoaded_)
         ShowIndexProblem();
+    history_.Load();
     LoadAdImage();
     Frame_Dic1->LabeledEdit_Input->setFocus();
     Timer1->start();
@@ -301,9 +309,9 @@ bool TForm_Main::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TForm_Main::RunQuery() {
-    index_.SetFilter(Frame_Dic1->CheckBox_Word->isChecked(),
-                     Frame_Dic1->CheckBox_Phrase->isChecked());
-    core::SearchOutcome outcome = index_.Dispatch(QueryBoxGbk(Frame_Dic1->LabeledEdit_Input));
+    finder_.Index().SetFilter(Frame_Dic1->CheckBox_Word->isChecked(),
+                              Frame_Dic1->CheckBox_Phrase->isChecked());
+    core::SearchOutcome outcome = finder_.Find(QueryBoxGbk(Frame_Dic1->LabeledEdit_Input));
     if (outcome.Status == core::SearchStatus::Blank)
         return;
     if (outcome.Status == core::SearchStatus::Failed) {
@@ -317,18 +325,38 @@ void TForm_Main::RunQuery() {
 }
 
 void TForm_Main::ShowIndexProblem() {
-    const QString file = QString::fromStdString(index_.IndexFile());
+    const QString file = QString::fromStdString(finder_.Index().IndexFile());
     Frame_Dic1->Label_Hint->setText(QFileInfo::exists(file)
                                         ? Utf8("词库数据错误：词库索引文件“%1”已损坏。").arg(file)
                                         : Utf8("词库数据错误：找不到词库索引文件“%1”。").arg(file));
 }
 
 void TForm_Main::ShowResultList() {
-    Frame_Dic1->ListModel->SetResultLines(index_.ResultList());
+    // Result rows follow the result list in its order; the list box cuts
+    // their long headwords (ListBoxItem).
+    std::vector<core::ListRow> rows = finder_.Rows();
+    const auto& lines = finder_.Index().ResultList();
+    size_t next = 0;
+    for (core::ListRow& row : rows) {
+        if (row.Kind == core::RowKind::Result && next < lines.size())
+            row.Text = ListBoxItem(lines[next++]);
+    }
+    Frame_Dic1->ListModel->SetRows(std::move(rows));
 }
 
-void TForm_Main::OpenEntry(const std::string& word) {
-    const core::FetchResult result = fetch_.OpenEntry(word, opener_);
+void TForm_Main::ShowHistory() {
+    std::vector<core::ListRow> rows;
+    for (const std::string& word : history_.Words())
+        rows.push_back({core::RowKind::History, word, word});
+    if (rows.empty())
+        rows.push_back({core::RowKind::Note, {}, platform::Utf8ToGbk("（还没有查看过的词汇）")});
+    else
+        rows.push_back({core::RowKind::Command, {}, platform::Utf8ToGbk("清除历史记录")});
+    Frame_Dic1->ListModel->SetRows(std::move(rows));
+    Frame_Dic1->SelectRow(0);
+}
+
+void TForm_Main::ShowFetchProblem(const core::FetchResult& result, QWidget* parent) {
     QString message;
     const QString path = QString::fromStdString(result.Path);
     if (result.Status == core::FetchStatus::CannotWrite)
@@ -337,21 +365,80 @@ void TForm_Main::OpenEntry(const std::string& word) {
     else if (result.Status == core::FetchStatus::Damaged)
         message = Utf8("无法打开词条：数据文件“%1”已损坏。").arg(path);
     if (!message.isEmpty())
-        QMessageBox::warning(this, widgets::ApplicationTitle(), message);
+        QMessageBox::warning(parent, widgets::ApplicationTitle(), message);
+}
+
+core::FetchStatus TForm_Main::OpenEntry(const std::string& word) {
+    const core::FetchResult result = fetch_.OpenEntry(word, [&](const std::string& path) {
+        history_.Add(word);
+        opener_(path);
+    });
+    ShowFetchProblem(result, this);
+    Frame_Dic1->FocusQuery();
+    return result.Status;
+}
+
+bool TForm_Main::FetchForVocWindow(const std::string& word) {
+    const core::FetchResult result = fetch_.OpenEntry(word, nullptr);
+    if (!result) {
+        ShowFetchProblem(result, QApplication::activeModalWidget());
+        return false;
+    }
+    history_.Add(word);
+    return true;
+}
+
+void TForm_Main::ActivateRow(int row) {
+    const auto& rows = Frame_Dic1->ListModel->Rows();
+    if (row < 0 || static_cast<size_t>(row) >= rows.size())
+        return;
+    const core::ListRow chosen = rows[static_cast<size_t>(row)];
+    switch (chosen.Kind) {
+    case core::RowKind::Result:
+    case core::RowKind::Form:
+    case core::RowKind::Suggestion:
+    case core::RowKind::History:
+        OpenEntry(chosen.Word);
+        break;
+    case core::RowKind::FilterHint:
+        // The other box shows what the filter hid.
+        (Frame_Dic1->CheckBox_Word->isChecked() ? Frame_Dic1->CheckBox_Phrase
+                                                : Frame_Dic1->CheckBox_Word)
+            ->click();
+        break;
+    case core::RowKind::Command:
+        history_.Clear();
+        ShowHistory();
+        break;
+    case core::RowKind::Note:
+        break;
+    }
 }
 
 void TForm_Main::OpenSelectedEntry() {
-    int row = Frame_Dic1->SelectedIndex();
-    const auto& results = index_.ResultList();
-    if (row < 0 || static_cast<size_t>(row) >= results.size())
-        return;
-    OpenEntry(core::GetTagValue(results[static_cast<size_t>(row)], "En"));
+    ActivateRow(Frame_Dic1->SelectedIndex());
 }
 
 void TForm_Main::OpenQueryEntry() {
+    // A line chosen with the arrow keys first; then a Chinese query opens
+    // its first result, an English one the word typed or, when that has no
+    // entry, the word it is a form of.
+    if (Frame_Dic1->SelectedIndex() >= 0) {
+        ActivateRow(Frame_Dic1->SelectedIndex());
+        return;
+    }
     std::string word(platform::Trimmed(QueryBoxGbk(Frame_Dic1->LabeledEdit_Input)));
-    if (!word.empty())
-        OpenEntry(word);
+    if (word.empty())
+        return;
+    const auto& rows = Frame_Dic1->ListModel->Rows();
+    if (static_cast<unsigned char>(word.front()) >= 0x80) {
+        if (!rows.empty() && rows.front().Kind == core::RowKind::Result)
+            ActivateRow(0);
+        return;
+    }
+    if (OpenEntry(word) == core::FetchStatus::Absent && !rows.empty() &&
+        rows.front().Kind == core::RowKind::Form)
+        ActivateRow(0);
 }
 
 bool TForm_Main::BuildPackageList(std::vector<std::string>& list) {
@@ -398,6 +485,7 @@ display::VocWindowServices TForm_Main::VocServices() {
     };
     services.ShowBaseInfo = [this](const std::string& word) { baseInfo_->ShowVocBaseInfo(word); };
     services.HideBaseInfo = [this] { baseInfo_->hide(); };
+    services.OpenWord = [this](const std::string& word) { return FetchForVocWindow(word); };
     return services;
 }
 

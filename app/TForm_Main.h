@@ -1,7 +1,8 @@
 #pragma once
 
 #include "core/EntryFetch.h"
-#include "core/WordIndex.h"
+#include "core/WordFinder.h"
+#include "core/WordHistory.h"
 #include "display/qt/TForm_Voc.h"
 #include "download/EntryDownloader.h"
 #include "download/qt/WindowEntryDisplay.h"
@@ -35,10 +36,12 @@ namespace app {
 
 class TFrame_Dic;
 
-// The program's main window: owns the word index and the entry fetching,
-// answers the query frame and opens entries in the vocabulary window. Closing
-// it ends the program; its destructor deletes the scratch files "out.mp3" and
-// "voc.tmp".
+// The program's main window: owns the search (word index, forms, spelling
+// suggestions), the entry fetching and the history of opened words, answers
+// the query frame and opens entries in the vocabulary window. Closing it ends
+// the program; its destructor deletes the scratch files "out.mp3" and
+// "voc.tmp". Ctrl+L and F3 give the query box the focus from anywhere in the
+// window.
 //
 // 100 ms after the first show the start-up check runs on a thread the window
 // owns: the installation report when the program was started with "install",
@@ -72,7 +75,9 @@ public:
     // to end.
     using UpdaterStarter = std::function<bool()>;
 
-    core::WordIndex& Index() { return index_; }
+    core::WordIndex& Index() { return finder_.Index(); }
+    core::WordFinder& Finder() { return finder_; }
+    core::WordHistory& History() { return history_; }
     download::TSoftUpdate& SoftUpdate() { return *softUpdate_; }
     net::TAppLog& AppLog() { return *appLog_; }
     download::EntryDownloader& OnlineSource() { return entryDownloader_; }
@@ -108,19 +113,26 @@ public:
     // Query dispatch: at every change of the query box and at a click on
     // either check box (or its label).
     void RunQuery();
-    // Fills ListBox1 from the result list.
+    // Fills ListBox1 from the result rows.
     void ShowResultList();
     // Says in the hint line, in Chinese, that the word index is missing or
     // damaged, naming its file.
     void ShowIndexProblem();
-    // Fetches the entry of a headword and opens it; nothing when no source
-    // has it.
-    void OpenEntry(const std::string& word);
     // The vocabulary packages not installed yet, for the package download
     // window; false (after the message) when the service gives no list.
     bool BuildPackageList(std::vector<std::string>& list);
     // The "下载" button: the package download window for those packages.
     void DownloadPackages();
+    // Lists the history of opened words (newest first) and a line that
+    // clears it.
+    void ShowHistory();
+    // Fetches the entry of a headword and opens it; nothing when no source
+    // has it. An opened word joins the history; afterwards the query box has
+    // the focus with its text selected.
+    core::FetchStatus OpenEntry(const std::string& word);
+    // What Enter or a double-click on row `row` of the list does: open its
+    // word, tick the other filter box for a filter hint, clear the history.
+    void ActivateRow(int row);
     // Reads member 102000001 of "sd.102" into Image_AD; false (the designed
     // picture stays) when it is absent or does not decode.
     bool LoadAdImage();
@@ -146,7 +158,13 @@ private:
 
     // Made first and freed last: every other part may write to it.
     std::unique_ptr<net::TAppLog> appLog_;
-    core::WordIndex index_;
+    // Fetches `word` into the package file for a vocabulary window that is
+    // open; true when found. Messages as OpenEntry shows them.
+    bool FetchForVocWindow(const std::string& word);
+    void ShowFetchProblem(const core::FetchResult& result, QWidget* parent);
+
+    core::WordFinder finder_;
+    core::WordHistory history_;
     core::EntryFetch fetch_;
     download::WindowEntryDisplay entryDisplay_{this};
     download::EntryDownloader entryDownloader_{entryDisplay_}; // fetch_'s network source

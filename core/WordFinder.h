@@ -17,6 +17,8 @@ enum class RowKind {
     Suggestion, // a spelling close to the query, listed like a result
     FilterHint, // the word/phrase filter hides every match; the other box shows them
     Note,       // a heading over the suggestions
+    History,    // a word opened earlier (the window's history list)
+    Command,    // an action of the window's own ("清除历史记录")
 };
 
 // One line of the result list. Text is GBK.

@@ -15,7 +15,9 @@
 #include "widgets/WindowChrome.h"
 #include "widgets/WindowMemory.h"
 
+#include <QHBoxLayout>
 #include <QMessageBox>
+#include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -73,6 +75,24 @@ TForm_Voc::TForm_Voc(std::string packagePath, VocWindowServices services, QWidge
     while (zoom_ != zoom && display::ZoomStyles(*styles_, step))
         zoom_ += step;
 
+    LbSpeedButton_Back = new widgets::LbSpeedButton(chrome_->TitlePanel());
+    LbSpeedButton_Back->setText(QString::fromUtf8("◀"));
+    LbSpeedButton_Back->SetHint(QString::fromUtf8("后退 (Alt+←)"));
+    LbSpeedButton_Forward = new widgets::LbSpeedButton(chrome_->TitlePanel());
+    LbSpeedButton_Forward->setText(QString::fromUtf8("▶"));
+    LbSpeedButton_Forward->SetHint(QString::fromUtf8("前进 (Alt+→)"));
+    // After the title label and before the stretch that keeps the title
+    // buttons' end free.
+    chrome_->TitleLayout()->insertWidget(2, LbSpeedButton_Back);
+    chrome_->TitleLayout()->insertWidget(3, LbSpeedButton_Forward);
+    connect(LbSpeedButton_Back, &QAbstractButton::clicked, this, [this] { GoBack(); });
+    connect(LbSpeedButton_Forward, &QAbstractButton::clicked, this, [this] { GoForward(); });
+    auto* back = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Left), this);
+    connect(back, &QShortcut::activated, this, [this] { GoBack(); });
+    auto* forward = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Right), this);
+    connect(forward, &QShortcut::activated, this, [this] { GoForward(); });
+    UpdateNavigation();
+
     Timer1 = new QTimer(this);
     Timer1->setSingleShot(true);
     Timer1->setInterval(kRenderDelayMs);
@@ -108,7 +128,8 @@ void TForm_Voc::RenderEntry() {
     vocFile_->SetReadLimit(core::EntryFetch::kEntryRecordLimit);
     if (!vocFile_->ReadString(0u, record) || record.empty())
         return;
-    Frame_Voc1->myLabel3d_Voc->setText(FromGbk(EntryHeadword(record)));
+    current_.Word = EntryHeadword(record);
+    Frame_Voc1->myLabel3d_Voc->setText(FromGbk(current_.Word));
     TRichTextView* view = Frame_Voc1->RichText_Voc;
     view->Clear();
     display::RenderEntry(record, view->Document(), actionList_, images_, background_);
@@ -142,7 +163,12 @@ void TForm_Voc::RichText_VocJump(int jumpNo) {
         return;
     // Copied: the reader runs modally and the list must not change under us.
     const std::string action = actionList_[static_cast<size_t>(jumpNo)];
-    if (!platform::EqualIgnoringAsciiCase(core::GetTagValue(action, "Action"), "PlayMP3"))
+    const std::string kind = core::GetTagValue(action, "Action");
+    if (platform::EqualIgnoringAsciiCase(kind, "ShowTYC")) {
+        OpenWord(core::GetTagValue(action, "TXT"));
+        return;
+    }
+    if (!platform::EqualIgnoringAsciiCase(kind, "PlayMP3"))
         return;
     std::string hex = core::GetTagValue(action, "MP3");
     std::optional<uint32_t> memberNo = ParseMemberNumber(hex);
@@ -152,6 +178,65 @@ void TForm_Voc::RichText_VocJump(int jumpNo) {
         return;
     }
     PlayEntryMP3(*memberNo, core::GetTagValue(action, "TXT"));
+}
+
+bool TForm_Voc::Show(const std::string& word, int scrollPos) {
+    if (word.empty() || !services_.OpenWord || !services_.OpenWord(word))
+        return false;
+    // The package file was written anew: a fresh object reads its members.
+    vocFile_ = std::make_unique<storage::TCDF>(packagePath_);
+    RenderEntry();
+    Frame_Voc1->RichText_Voc->SetVScrollPos(scrollPos);
+    return true;
+}
+
+bool TForm_Voc::OpenWord(const std::string& word) {
+    const Visit leaving{current_.Word, Frame_Voc1->RichText_Voc->VScrollPos()};
+    if (!Show(word, 0))
+        return false;
+    back_.push_back(leaving);
+    forward_.clear();
+    UpdateNavigation();
+    return true;
+}
+
+bool TForm_Voc::GoBack() {
+    return Step(back_, forward_);
+}
+
+bool TForm_Voc::GoForward() {
+    return Step(forward_, back_);
+}
+
+bool TForm_Voc::Step(std::vector<Visit>& from, std::vector<Visit>& to) {
+    if (from.empty())
+        return false;
+    const Visit leaving{current_.Word, Frame_Voc1->RichText_Voc->VScrollPos()};
+    if (!Show(from.back().Word, from.back().ScrollPos))
+        return false;
+    from.pop_back();
+    to.push_back(leaving);
+    UpdateNavigation();
+    return true;
+}
+
+std::vector<std::string> TForm_Voc::BackWords() const {
+    std::vector<std::string> words;
+    for (auto it = back_.rbegin(); it != back_.rend(); ++it)
+        words.push_back(it->Word);
+    return words;
+}
+
+std::vector<std::string> TForm_Voc::ForwardWords() const {
+    std::vector<std::string> words;
+    for (auto it = forward_.rbegin(); it != forward_.rend(); ++it)
+        words.push_back(it->Word);
+    return words;
+}
+
+void TForm_Voc::UpdateNavigation() {
+    LbSpeedButton_Back->setEnabled(!back_.empty());
+    LbSpeedButton_Forward->setEnabled(!forward_.empty());
 }
 
 void TForm_Voc::RichText_VocWordDblClick(const std::string& word) {

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QTimer;
 
@@ -20,8 +21,9 @@ class TCDF;
 }
 
 namespace widgets {
+class LbSpeedButton;
 class WindowChrome;
-}
+} // namespace widgets
 
 namespace display {
 
@@ -37,6 +39,10 @@ struct VocWindowServices {
     std::function<void(const std::string& word)> ShowBaseInfo;
     // Hides the base-info window (when the vocabulary window goes away).
     std::function<void()> HideBaseInfo;
+    // Fetches a word's entry package into the window's package file, as the
+    // main window opens entries (locally, else online); true when found.
+    // Without it, synonyms and Back/Forward do nothing.
+    std::function<bool(const std::string& word)> OpenWord;
 };
 
 // The vocabulary window: shows one entry package (a compound data file whose
@@ -44,6 +50,11 @@ struct VocWindowServices {
 // three quarters of the screen at first, then the size and zoom it had when
 // the last one closed ("nv.dat"). The package file stays open (VocFile) while
 // the window lives.
+//
+// A click on a synonym opens that word's entry in the same window (through
+// VocWindowServices::OpenWord, which writes the package file anew); Back and
+// Forward (Alt+Left, Alt+Right and the two title-strip buttons) walk the
+// entries opened in the window, each shown where it was scrolled to.
 class TForm_Voc : public QDialog {
     Q_OBJECT
 public:
@@ -68,6 +79,20 @@ public:
     void RichText_VocJump(int jumpNo);
     void RichText_VocWordDblClick(const std::string& word);
 
+    // Opens `word` in this window; the entry shown now goes on the Back list.
+    // False (nothing changes) when it has no entry.
+    bool OpenWord(const std::string& word);
+    // The previous / next entry of the window; false when there is none.
+    bool GoBack();
+    bool GoForward();
+    // The headword shown; the words Back and Forward lead to, nearest first.
+    const std::string& CurrentWord() const { return current_.Word; }
+    std::vector<std::string> BackWords() const;
+    std::vector<std::string> ForwardWords() const;
+
+    widgets::LbSpeedButton* LbSpeedButton_Back = nullptr;    // "◀", hint "后退 (Alt+←)"
+    widgets::LbSpeedButton* LbSpeedButton_Forward = nullptr; // "▶", hint "前进 (Alt+→)"
+
     const ActionList& Actions() const { return actionList_; }
     const TTextStyleTable& Styles() const { return *styles_; }
     widgets::WindowChrome* Chrome() const { return chrome_; }
@@ -79,6 +104,17 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // An entry opened in the window and where it was scrolled to.
+    struct Visit {
+        std::string Word;
+        int ScrollPos = 0;
+    };
+    // Fetches `word` into the package file and shows it at `scrollPos`.
+    bool Show(const std::string& word, int scrollPos);
+    // Back (from back_ to forward_) or Forward (the other way).
+    bool Step(std::vector<Visit>& from, std::vector<Visit>& to);
+    void UpdateNavigation();
+
     std::string packagePath_;
     VocWindowServices services_;
     std::unique_ptr<storage::TCDF> vocFile_;
@@ -89,6 +125,9 @@ private:
     widgets::WindowChrome* chrome_ = nullptr;
     bool shown_ = false;
     int zoom_ = 0;
+    Visit current_;
+    std::vector<Visit> back_;    // nearest last
+    std::vector<Visit> forward_; // nearest last
 };
 
 // Creates the vocabulary window on a package, shows it modally and frees it.

@@ -36,15 +36,17 @@ const std::string kLongPhrase = "banana split with whipped cream"; // 31 bytes
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(
-            testing_voc::WriteVoc(folder_ / "voc.dat", testing_voc::BuildVocMembers({
-                                                           {"apple", testing_app::kApple},
-                                                           {"apple pie", testing_app::kApplePie},
-                                                           {"apply", "\xD3\xA6\xD3\xC3"},
-                                                           {"banana", "\xCF\xE3\xBD\xB6"},
-                                                           {kLongPhrase, "\xCF\xE3\xBD\xB6"},
-                                                           {"pear", "\xC0\xE6"},
-                                                       })));
+        testing_voc::VocMembers members = testing_voc::BuildVocMembers({
+            {"apple", testing_app::kApple},
+            {"apple pie", testing_app::kApplePie},
+            {"apply", "\xD3\xA6\xD3\xC3"},
+            {"banana", "\xCF\xE3\xBD\xB6"},
+            {kLongPhrase, "\xCF\xE3\xBD\xB6"},
+            {"pear", "\xC0\xE6"},
+        });
+        members.Forms = "apples\tapple\t\xB8\xB4\xCA\xFD\r\n"; // 复数
+        members.Present[7] = true;
+        ASSERT_TRUE(testing_voc::WriteVoc(folder_ / "voc.dat", members));
         testing_app::InstalledEntries entries(folder_.Path());
         ASSERT_TRUE(entries.Add("apple", testing_app::AppleRecord(), {{0x1F, "ID3-apple"}}));
         ASSERT_TRUE(entries.Write());
@@ -190,6 +192,7 @@ struct ModalProbe {
                 return;
             seen = true;
             voc->RenderEntry();
+            headword = voc->CurrentWord();
             actions = voc->Actions().size();
             voc->close();
         });
@@ -305,6 +308,120 @@ TEST_F(MainWindowTest, WordInTheEntryOpensBaseInfoUntilTheEntryCloses) {
     QTest::keyRelease(Frame().LabeledEdit_Input, Qt::Key_Return);
     EXPECT_TRUE(shownDuringEntry);
     EXPECT_FALSE(window_->BaseInfo()->isVisible());
+}
+
+TEST_F(MainWindowTest, ArrowKeysWalkTheListWhileTheQueryBoxKeepsTheFocus) {
+    Type("ap");
+    ASSERT_EQ(Headwords(), (std::vector<std::string>{"apple", "apply"}));
+    QLineEdit* box = Frame().LabeledEdit_Input;
+    EXPECT_EQ(Frame().SelectedIndex(), -1);
+    QTest::keyClick(box, Qt::Key_Down);
+    EXPECT_EQ(Frame().SelectedIndex(), 0);
+    QTest::keyClick(box, Qt::Key_Down);
+    QTest::keyClick(box, Qt::Key_Down); // stays on the last row
+    EXPECT_EQ(Frame().SelectedIndex(), 1);
+    QTest::keyClick(box, Qt::Key_Up);
+    EXPECT_EQ(Frame().SelectedIndex(), 0);
+    QTest::keyClick(box, Qt::Key_PageDown);
+    EXPECT_EQ(Frame().SelectedIndex(), 1);
+    QTest::keyClick(box, Qt::Key_PageUp);
+    EXPECT_EQ(Frame().SelectedIndex(), 0);
+    EXPECT_TRUE(box->hasFocus());
+    EXPECT_EQ(box->text(), QStringLiteral("ap"));
+    // Enter opens the selected line; then the box has the focus again, its
+    // text selected for the next word.
+    ModalProbe probe;
+    probe.Arm();
+    QTest::keyRelease(box, Qt::Key_Return);
+    EXPECT_TRUE(probe.seen);
+    EXPECT_EQ(probe.headword, "apple");
+    // The window system hands the activation back after the entry window.
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    EXPECT_TRUE(box->hasFocus());
+    EXPECT_EQ(box->selectedText(), QStringLiteral("ap"));
+}
+
+TEST_F(MainWindowTest, TypingGoesToTheQueryBoxFromAnywhere) {
+    Type("ap");
+    Frame().ListBox1->setFocus();
+    QTest::keyClicks(Frame().ListBox1, QStringLiteral("pl"));
+    EXPECT_EQ(Frame().LabeledEdit_Input->text(), QStringLiteral("appl"));
+    EXPECT_TRUE(Frame().LabeledEdit_Input->hasFocus());
+    for (const auto& [key, modifiers] :
+         {std::pair{Qt::Key_L, Qt::KeyboardModifiers(Qt::ControlModifier)},
+          {Qt::Key_F3, Qt::KeyboardModifiers()}}) {
+        Frame().ListBox1->setFocus();
+        QTest::keyClick(Frame().ListBox1, key, modifiers);
+        EXPECT_TRUE(Frame().LabeledEdit_Input->hasFocus());
+        EXPECT_EQ(Frame().LabeledEdit_Input->selectedText(), QStringLiteral("appl"));
+    }
+}
+
+TEST_F(MainWindowTest, FormsSuggestionsAndHintsLeadOn) {
+    using core::RowKind;
+    const auto& rows = Frame().ListModel->Rows();
+    // An inflected form: its base first; Enter with nothing selected opens
+    // the base, as the form has no entry.
+    Type("apples");
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(rows[0].Kind, RowKind::Form);
+    EXPECT_EQ(rows[0].Word, "apple");
+    EXPECT_NE(Frame().ListModel->data(Frame().ListModel->index(0), Qt::ForegroundRole),
+              QVariant());
+    ModalProbe probe;
+    probe.Arm();
+    QTest::keyRelease(Frame().LabeledEdit_Input, Qt::Key_Return);
+    EXPECT_EQ(probe.headword, "apple");
+    // A misspelling: a note, then suggestions; Down steps over the note.
+    Frame().LabeledEdit_Input->setText(QStringLiteral("appel"));
+    ASSERT_GE(rows.size(), 2u);
+    EXPECT_EQ(rows[0].Kind, RowKind::Note);
+    EXPECT_EQ(rows[1].Kind, RowKind::Suggestion);
+    EXPECT_EQ(rows[1].Word, "apple");
+    QTest::keyClick(Frame().LabeledEdit_Input, Qt::Key_Down);
+    EXPECT_EQ(Frame().SelectedIndex(), 1);
+    // The filter hides every match: the hint line ticks the other box.
+    Frame().LabeledEdit_Input->setText(QStringLiteral("apple p"));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].Kind, RowKind::FilterHint);
+    QTest::keyClick(Frame().LabeledEdit_Input, Qt::Key_Down);
+    QTest::keyRelease(Frame().LabeledEdit_Input, Qt::Key_Return);
+    EXPECT_TRUE(Frame().CheckBox_Phrase->isChecked());
+    EXPECT_EQ(Headwords(), std::vector<std::string>{"apple pie"});
+}
+
+TEST_F(MainWindowTest, EnterOnAChineseQueryOpensTheFirstResult) {
+    Frame().LabeledEdit_Input->setText(QString::fromUtf8("苹果"));
+    ModalProbe probe;
+    probe.Arm();
+    QTest::keyRelease(Frame().LabeledEdit_Input, Qt::Key_Return);
+    EXPECT_EQ(probe.headword, "apple");
+}
+
+TEST_F(MainWindowTest, OpenedWordsAreKeptAcrossARestartAndCanBeCleared) {
+    ModalProbe probe;
+    OpenFirstListed(Frame(), "apple", probe);
+    ASSERT_TRUE(probe.seen);
+    EXPECT_EQ(window_->History().Words(), std::vector<std::string>{"apple"});
+    window_.reset();
+    window_ = std::make_unique<app::TForm_Main>();
+    window_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    // Down in the empty query box lists them, then a line that clears them.
+    QTest::keyClick(Frame().LabeledEdit_Input, Qt::Key_Down);
+    const auto& rows = Frame().ListModel->Rows();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].Kind, core::RowKind::History);
+    EXPECT_EQ(rows[0].Word, "apple");
+    EXPECT_EQ(rows[1].Kind, core::RowKind::Command);
+    EXPECT_EQ(Frame().SelectedIndex(), 0);
+    QTest::keyClick(Frame().LabeledEdit_Input, Qt::Key_Down);
+    QTest::keyRelease(Frame().LabeledEdit_Input, Qt::Key_Return);
+    EXPECT_TRUE(window_->History().Words().empty());
+    EXPECT_EQ(rows.size(), 1u); // "no words yet"
+    core::WordHistory reloaded;
+    reloaded.Load();
+    EXPECT_TRUE(reloaded.Words().empty());
 }
 
 TEST_F(MainWindowTest, ShutDownDeletesTheScratchFiles) {

@@ -48,6 +48,65 @@ protected:
     int hidden_ = 0;
 };
 
+// Synonyms lead from entry to entry in the window; Back and Forward return,
+// each entry where it was scrolled to.
+TEST_F(VocWindowTest, SynonymOpensItsEntryAndBackReturnsWhereItWas) {
+    // A long "apple" (forty definitions), so that it scrolls.
+    std::string ywjs = Field("n.", "CX") + Field("", "En") + "\r\n";
+    for (int i = 0; i < 40; ++i)
+        ywjs += Field("n.", "CX") + Field("definition " + std::to_string(i), "En") +
+                Field("[1=pome][2=fruit]", "TYC") + "\r\n";
+    const std::map<std::string, std::string> entries = {
+        {"apple", Field(Field("apple", "Name"), "Voc") + Field(ywjs, "YWJS")},
+        {"fruit", Field(Field("fruit", "Name") + Field("\xCB\xAE\xB9\xFB", "CN"), "Voc")}};
+    std::vector<std::string> asked;
+    ASSERT_TRUE(testing_app::WritePackage(folder_ / "voc.tmp", entries.at("apple")));
+    display::VocWindowServices services;
+    services.OpenWord = [&](const std::string& word) {
+        asked.push_back(word);
+        auto it = entries.find(word);
+        return it != entries.end() && testing_app::WritePackage(folder_ / "voc.tmp", it->second);
+    };
+    display::TForm_Voc window(folder_ / "voc.tmp", services);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    window.RenderEntry();
+    EXPECT_EQ(window.CurrentWord(), "apple");
+    EXPECT_FALSE(window.LbSpeedButton_Back->isEnabled());
+    View(window).SetVScrollPos(7);
+    ASSERT_EQ(View(window).VScrollPos(), 7);
+
+    auto jumpTo = [&](const std::string& synonym) {
+        for (size_t n = 0; n < window.Actions().size(); ++n) {
+            if (core::GetTagValue(window.Actions()[n], "TXT") == synonym) {
+                window.RichText_VocJump(static_cast<int>(n));
+                return;
+            }
+        }
+        ADD_FAILURE() << "no link to " << synonym;
+    };
+    jumpTo("fruit");
+    EXPECT_EQ(window.CurrentWord(), "fruit");
+    EXPECT_EQ(View(window).VScrollPos(), 0);
+    EXPECT_EQ(window.BackWords(), std::vector<std::string>{"apple"});
+    EXPECT_TRUE(window.LbSpeedButton_Back->isEnabled());
+
+    QTest::keyClick(&window, Qt::Key_Left, Qt::AltModifier);
+    EXPECT_EQ(window.CurrentWord(), "apple");
+    EXPECT_EQ(View(window).VScrollPos(), 7);
+    EXPECT_EQ(window.ForwardWords(), std::vector<std::string>{"fruit"});
+    QTest::mouseClick(window.LbSpeedButton_Forward, Qt::LeftButton);
+    EXPECT_EQ(window.CurrentWord(), "fruit");
+    EXPECT_FALSE(window.LbSpeedButton_Forward->isEnabled());
+
+    // A synonym without an entry changes nothing.
+    window.GoBack();
+    jumpTo("pome");
+    EXPECT_EQ(window.CurrentWord(), "apple");
+    EXPECT_EQ(window.ForwardWords(), std::vector<std::string>{"fruit"});
+    EXPECT_EQ(asked, (std::vector<std::string>{"fruit", "apple", "fruit", "apple", "pome"}));
+}
+
 TEST_F(VocWindowTest, RendersAfterTheTimerFires) {
     EXPECT_TRUE(testing_app::WritePackage(folder_ / "voc.tmp", testing_app::AppleRecord()));
     display::TForm_Voc window(folder_ / "voc.tmp", {});

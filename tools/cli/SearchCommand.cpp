@@ -44,6 +44,8 @@ std::string_view Marker(core::RowKind kind) {
         return "[suggestion] ";
     case core::RowKind::FilterHint:
     case core::RowKind::Note:
+    case core::RowKind::History:
+    case core::RowKind::Command:
         break;
     }
     return {};
