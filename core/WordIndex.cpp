@@ -65,13 +65,7 @@ bool LessIgnoringCase(std::string_view a, std::string_view b) {
 // Empty (a missing field), signs, other characters and values beyond 32 bits
 // are not numbers.
 std::optional<uint32_t> ParseCount(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    if (text.size() > 10)
-        return std::nullopt;
-    return platform::ParseDecimal32(text);
+    return platform::ParseDecimal32(platform::Trimmed(text));
 }
 
 // `prefix` + MakeTagField(headword, "En") + MakeTagField(shownGloss, "Cn"),
