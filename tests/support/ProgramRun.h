@@ -18,6 +18,7 @@ struct ProgramRun {
     // the sanitizers) into the child's peak, so a peak no higher than this
     // process's own before the spawn says nothing about the child and is 0.
     // That own peak is first lowered to what the test holds at the spawn.
+    // Always 0 in a sanitizer build, where the figure measures the sanitizer.
     long PeakKiB = 0;
 };
 
